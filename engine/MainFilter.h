@@ -1,0 +1,20 @@
+#pragma once
+
+// The main filter after the reverbs.
+// Not built yet: passes its input through unchanged so the render road keeps its final order.
+
+#include "ParameterBlock.h"
+
+namespace TarnwellPlugin {
+
+struct MainFilter {
+    double sampleRate = 44100.0;
+
+    void prepare(double sr) { sampleRate = sr; }
+    void reset() {}
+    void updateParameters(const ParameterBlock&) {}
+    void setCutoffAndResonance(double, double) {}
+    float process(float x) { return x; }
+};
+
+} // namespace TarnwellPlugin

@@ -1,0 +1,19 @@
+#pragma once
+
+// The wave folder ("RIFT FOLD").
+// Not built yet: passes its input through unchanged so the render road keeps its final order.
+
+#include "ParameterBlock.h"
+
+namespace TarnwellPlugin {
+
+struct RiftFold {
+    double sampleRate = 44100.0;
+
+    void prepare(double sr) { sampleRate = sr; }
+    void reset() {}
+    void updateParameters(const ParameterBlock&) {}
+    float process(float x) { return x; }
+};
+
+} // namespace TarnwellPlugin

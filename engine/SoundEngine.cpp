@@ -16,8 +16,6 @@ Steinberg::tresult SoundEngine::process(Steinberg::Vst::ProcessData&) { return S
 bool SoundEngine::takeVisualizationSnapshot(float&, float&, float (&)[kWaveformPoints], double&, float&, uint64_t&) {
     return false;
 }
-Steinberg::tresult SoundEngine::writeState(Steinberg::IBStream*) const { return Steinberg::kResultFalse; }
-Steinberg::tresult SoundEngine::readState(Steinberg::IBStream*) { return Steinberg::kResultFalse; }
 ParameterBlock& SoundEngine::parameters() { return impl_->parameters; }
 const ParameterBlock& SoundEngine::parameters() const { return impl_->parameters; }
 

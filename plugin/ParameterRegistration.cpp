@@ -1,0 +1,73 @@
+#include "ParameterRegistration.h"
+
+#include "DecimalParameter.h"
+#include "LogCutoffParameter.h"
+#include "NumberText.h"
+#include "ParameterTable.h"
+
+namespace TarnwellPlugin {
+
+using namespace Steinberg::Vst;
+
+namespace {
+
+const char* unitOrNull(const ParameterSpec& p) { return p.unit && *p.unit ? p.unit : nullptr; }
+
+Parameter* makeParameter(const ParameterSpec& p) {
+    const std::u16string title = toUtf16(p.title);
+    const std::u16string unit = toUtf16(unitOrNull(p));
+    const TChar* units = unitOrNull(p) ? unit.c_str() : nullptr;
+    switch (p.kind) {
+    case ParamKind::Range: {
+        auto* range = new DecimalRangeParameter(title.c_str(), p.id, units, p.minPlain, p.maxPlain, p.defaultPlain, 0,
+                                                p.flags);
+        range->setPrecision(p.precision);
+        return range;
+    }
+    case ParamKind::LogRange: return new LogCutoffParameter();
+    case ParamKind::List: {
+        auto* list = new StringListParameter(title.c_str(), p.id, nullptr, p.flags);
+        for (int32_t e = 0; e < p.entryCount; ++e) {
+            const std::u16string entry = toUtf16(p.entries[e]);
+            String128 text{};
+            for (size_t c = 0; c < entry.size() && c < 127; ++c) text[c] = entry[c];
+            list->appendString(text);
+        }
+        return list;
+    }
+    case ParamKind::Toggle:
+    case ParamKind::Step:
+    case ParamKind::Action: {
+        auto* plain = new DecimalParameter(title.c_str(), p.id, nullptr, p.defaultPlain, p.stepCount(), p.flags);
+        plain->setPrecision(p.precision);
+        return plain;
+    }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void addLfoShapeGroup(ParameterContainer& parameters, const char* title, ParamID shapeId, ParamID phaseId,
+                      ParamID retrigId, ParamID smoothId) {
+    for (ParamID id : {shapeId, phaseId, retrigId, smoothId}) {
+        ParameterSpec spec = *findParameter(id);
+        spec.title = title;
+        parameters.addParameter(makeParameter(spec));
+    }
+}
+
+void registerParameters(ParameterContainer& parameters) {
+    for (size_t i = 0; i < std::size(kParameterTable); ++i) {
+        const ParameterSpec& p = kParameterTable[i];
+        if ((p.id == kLfo1Shape || p.id == kLfo2Shape) && i + 3 < std::size(kParameterTable)) {
+            addLfoShapeGroup(parameters, p.title, p.id, kParameterTable[i + 1].id, kParameterTable[i + 2].id,
+                             kParameterTable[i + 3].id);
+            i += 3;
+            continue;
+        }
+        parameters.addParameter(makeParameter(p));
+    }
+}
+
+} // namespace TarnwellPlugin

@@ -4,11 +4,14 @@
 // a process context and stereo output buffers.
 
 #include "SoundEngine.h"
+#include "SoundEngineImpl.h"
 
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -113,6 +116,8 @@ struct EngineRig {
     ProcessContext context{};
     bool withContext = false;
     std::vector<float> left, right;
+    double startPosition = 0.0;
+    int64_t samplesPlayed = 0;
 
     explicit EngineRig(double sampleRate = 44100.0) {
         context.sampleRate = sampleRate;
@@ -126,6 +131,8 @@ struct EngineRig {
         context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid;
         context.tempo = tempo;
         context.projectTimeMusic = positionQuarters;
+        startPosition = positionQuarters;
+        samplesPlayed = 0;
     }
     void stop() { context.state &= ~ProcessContext::kPlaying; }
 
@@ -148,8 +155,10 @@ struct EngineRig {
         engine.process(data);
         left.insert(left.end(), l.begin(), l.end());
         right.insert(right.end(), r.begin(), r.end());
-        if (withContext && (context.state & ProcessContext::kPlaying))
-            context.projectTimeMusic += n * context.tempo / (60.0 * context.sampleRate);
+        if (withContext && (context.state & ProcessContext::kPlaying)) {
+            samplesPlayed += n;
+            context.projectTimeMusic = startPosition + samplesPlayed * context.tempo / (60.0 * context.sampleRate);
+        }
         changes.clear();
         events.clear();
     }

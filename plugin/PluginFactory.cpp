@@ -1,0 +1,59 @@
+// The module's factory: the processor and controller classes, built once per process and rebuilt
+// after the host released the last reference.
+
+#include "PluginIds.h"
+#include "ThudderController.h"
+#include "ThudderProcessor.h"
+
+#include "public.sdk/source/main/pluginfactory.h"
+
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "pluginterfaces/vst/ivstcomponent.h"
+
+#include <mutex>
+
+using namespace Steinberg;
+
+namespace TarnwellPlugin {
+namespace {
+
+const PClassInfo2& processorClassInfo() {
+    static const PClassInfo2 info(ThudderProcessorUID.toTUID(), PClassInfo::kManyInstances, kVstAudioEffectClass,
+                                  kProcessorName, Vst::kDistributable, Vst::PlugType::kInstrument, nullptr,
+                                  kPluginVersion, kPluginSdkVersion);
+    return info;
+}
+
+const PClassInfo2& controllerClassInfo() {
+    static const PClassInfo2 info(ThudderControllerUID.toTUID(), PClassInfo::kManyInstances,
+                                  kVstComponentControllerClass, kControllerName, 0, "", nullptr, kPluginVersion,
+                                  kPluginSdkVersion);
+    return info;
+}
+
+std::mutex& factoryMutex() {
+    static std::mutex m;
+    return m;
+}
+
+} // namespace
+} // namespace TarnwellPlugin
+
+SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory() {
+    using namespace TarnwellPlugin;
+    try {
+        std::lock_guard<std::mutex> lock(factoryMutex());
+        if (gPluginFactory) {
+            gPluginFactory->addRef();
+            return gPluginFactory;
+        }
+        static const PFactoryInfo factoryInfo(kVendor, kVendorUrl, kVendorEmail, PFactoryInfo::kUnicode);
+        auto* factory = new CPluginFactory(factoryInfo);
+        gPluginFactory = factory; // this first reference belongs to the caller
+        factory->registerClass(&processorClassInfo(), &ThudderProcessor::createInstance);
+        factory->registerClass(&controllerClassInfo(), &ThudderController::createInstance);
+        return factory;
+    } catch (...) {
+        return nullptr;
+    }
+}

@@ -1,0 +1,194 @@
+#include "PluginIds.h"
+#include "ThudderController.h"
+#include "ThudderProcessor.h"
+
+#include "public.sdk/source/vst/hosting/hostclasses.h"
+
+#include "pluginterfaces/vst/ivstprocesscontext.h"
+#include "pluginterfaces/vst/vstspeaker.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+using namespace TarnwellPlugin;
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+std::string ascii(const TChar* s) {
+    std::string out;
+    for (; s && *s; ++s) out.push_back(static_cast<char>(*s));
+    return out;
+}
+
+ProcessSetup setupAt(double rate, int32 sampleSize = kSample32) {
+    ProcessSetup s{};
+    s.processMode = kRealtime;
+    s.symbolicSampleSize = sampleSize;
+    s.maxSamplesPerBlock = 512;
+    s.sampleRate = rate;
+    return s;
+}
+
+// A processor wired directly to a controller, as a host without proxies would.
+struct Rig {
+    IPtr<HostApplication> host = owned(new HostApplication);
+    IPtr<ThudderProcessor> processor = owned(new ThudderProcessor);
+    IPtr<ThudderController> controller = owned(new ThudderController);
+    std::vector<float> left = std::vector<float>(512), right = std::vector<float>(512);
+    float* channels[2] = {left.data(), right.data()};
+    AudioBusBuffers out{};
+    ProcessContext context{};
+    ProcessData data{};
+
+    explicit Rig(bool connect = true, bool withHostApplication = true) {
+        FUnknown* ctx = withHostApplication ? host.get() : nullptr;
+        EXPECT_EQ(processor->initialize(ctx), kResultOk);
+        EXPECT_EQ(controller->initialize(ctx), kResultOk);
+        if (connect) {
+            processor->connect(controller);
+            controller->connect(processor);
+        }
+        out.numChannels = 2;
+        out.channelBuffers32 = channels;
+        context.state = ProcessContext::kTempoValid | ProcessContext::kPlaying | ProcessContext::kProjectTimeMusicValid;
+        context.tempo = 120.0;
+        context.sampleRate = 44100.0;
+        data.processMode = kRealtime;
+        data.symbolicSampleSize = kSample32;
+        data.numOutputs = 1;
+        data.outputs = &out;
+        data.processContext = &this->context;
+    }
+    ~Rig() {
+        processor->setActive(false);
+        processor->disconnect(controller);
+        controller->disconnect(processor);
+        controller->terminate();
+        processor->terminate();
+    }
+    void start(double rate) {
+        ProcessSetup s = setupAt(rate);
+        ASSERT_EQ(processor->setupProcessing(s), kResultOk);
+        ASSERT_EQ(processor->setActive(true), kResultOk);
+        context.sampleRate = rate;
+    }
+    tresult block(int32 n = 512) {
+        data.numSamples = n;
+        return processor->process(data);
+    }
+};
+
+} // namespace
+
+TEST(ThudderProcessor, BusesAndRequirements) {
+    Rig rig(false);
+    auto* component = static_cast<IComponent*>(rig.processor.get());
+    EXPECT_EQ(component->getBusCount(kAudio, kInput), 0);
+    ASSERT_EQ(component->getBusCount(kAudio, kOutput), 1);
+    ASSERT_EQ(component->getBusCount(kEvent, kInput), 1);
+    EXPECT_EQ(component->getBusCount(kEvent, kOutput), 0);
+    BusInfo info{};
+    ASSERT_EQ(component->getBusInfo(kAudio, kOutput, 0, info), kResultOk);
+    EXPECT_EQ(ascii(info.name), "Stereo Out");
+    EXPECT_EQ(info.channelCount, 2);
+    EXPECT_EQ(info.busType, kMain);
+    EXPECT_EQ(info.flags, uint32(BusInfo::kDefaultActive));
+    ASSERT_EQ(component->getBusInfo(kEvent, kInput, 0, info), kResultOk);
+    EXPECT_EQ(ascii(info.name), "Event In");
+    EXPECT_EQ(info.channelCount, 1);
+    EXPECT_EQ(info.busType, kMain);
+    EXPECT_EQ(info.flags, uint32(BusInfo::kDefaultActive));
+    SpeakerArrangement arr = 0;
+    EXPECT_EQ(rig.processor->getBusArrangement(kOutput, 0, arr), kResultOk);
+    EXPECT_EQ(arr, SpeakerArr::kStereo);
+    EXPECT_EQ(rig.processor->getProcessContextRequirements(), 0x444u);
+    EXPECT_EQ(rig.processor->getLatencySamples(), 0u);
+    TUID cid{};
+    ASSERT_EQ(component->getControllerClassId(cid), kResultOk);
+    EXPECT_TRUE(FUnknownPrivate::iidEqual(cid, ThudderControllerUID.toTUID()));
+}
+
+TEST(ThudderProcessor, OnlyThirtyTwoBitSamples) {
+    Rig rig(false);
+    EXPECT_EQ(rig.processor->canProcessSampleSize(kSample32), kResultTrue);
+    EXPECT_EQ(rig.processor->canProcessSampleSize(kSample64), kResultFalse);
+    ProcessSetup s = setupAt(48000.0, kSample64);
+    EXPECT_EQ(rig.processor->setupProcessing(s), kResultFalse);
+}
+
+TEST(ThudderProcessor, TerminateRemovesTheBuses) {
+    Rig rig(false);
+    EXPECT_EQ(rig.processor->terminate(), kResultOk);
+    EXPECT_EQ(rig.processor->getBusCount(kAudio, kOutput), 0);
+    EXPECT_EQ(rig.processor->getBusCount(kEvent, kInput), 0);
+}
+
+// At 44100 Hz a snapshot is due every 1470 samples: one message per three blocks of 512.
+TEST(ThudderProcessor, MessageCadenceFollowsTheEngineRate) {
+    Rig rig;
+    rig.start(44100.0);
+    const auto& record = rig.controller->visualizationSnapshot();
+    const int expectedAfterBlock[] = {0, 0, 1, 1, 1, 2, 2, 2, 3};
+    for (int b = 0; b < 9; ++b) {
+        ASSERT_EQ(rig.block(), kResultOk);
+        EXPECT_EQ(record.sequence.load(), 2u * expectedAfterBlock[b]) << "after block " << b + 1;
+    }
+}
+
+// A 64-bit set-up is refused, but the engine still follows its rate (96 kHz: every 3200 samples).
+TEST(ThudderProcessor, RefusedSetupStillPreparesTheEngine) {
+    Rig rig;
+    rig.start(44100.0);
+    ProcessSetup s = setupAt(96000.0, kSample64);
+    EXPECT_EQ(rig.processor->setupProcessing(s), kResultFalse);
+    const auto& record = rig.controller->visualizationSnapshot();
+    for (int b = 0; b < 6; ++b) ASSERT_EQ(rig.block(), kResultOk);
+    EXPECT_EQ(record.sequence.load(), 0u); // 3072 samples: not yet due at 96 kHz
+    ASSERT_EQ(rig.block(), kResultOk);
+    EXPECT_EQ(record.sequence.load(), 2u);
+}
+
+TEST(ThudderProcessor, NullChannelBuffersDoNotCrash) {
+    Rig rig;
+    rig.start(44100.0);
+    rig.channels[1] = nullptr;
+    EXPECT_EQ(rig.block(), kResultOk);
+    rig.out.channelBuffers32 = nullptr;
+    EXPECT_EQ(rig.block(), kResultOk);
+    rig.data.outputs = nullptr;
+    EXPECT_EQ(rig.block(), kResultOk);
+    rig.data.numOutputs = 0;
+    EXPECT_EQ(rig.block(), kResultOk);
+    rig.data.processContext = nullptr;
+    rig.data.outputs = &rig.out;
+    rig.data.numOutputs = 1;
+    rig.out.channelBuffers32 = rig.channels;
+    rig.channels[1] = rig.right.data();
+    EXPECT_EQ(rig.block(0), kResultOk);
+    EXPECT_EQ(rig.block(), kResultOk);
+}
+
+// Without a peer, or with a host that hands out no messages, the render goes on.
+TEST(ThudderProcessor, NoPeerOrNoMessagesIsQuiet) {
+    {
+        Rig rig(false);
+        rig.start(44100.0);
+        for (int b = 0; b < 6; ++b) EXPECT_EQ(rig.block(), kResultOk);
+    }
+    {
+        Rig rig(true, false); // no IHostApplication: allocateMessage gives nothing
+        rig.start(44100.0);
+        for (int b = 0; b < 6; ++b) EXPECT_EQ(rig.block(), kResultOk);
+        EXPECT_EQ(rig.controller->visualizationSnapshot().sequence.load(), 0u);
+    }
+}
+
+TEST(ThudderProcessor, StateCallsReachTheEngine) {
+    Rig rig(false);
+    EXPECT_EQ(rig.processor->getState(nullptr), kResultFalse);
+    EXPECT_EQ(rig.processor->setState(nullptr), kResultFalse);
+}

@@ -268,3 +268,19 @@ TEST(ProcessorState, RandomBytesNeverCrashAndLeaveValuesFinite) {
     }
     EXPECT_EQ(engine.parameters().raw(kRenderWAV), 0.0);
 }
+
+#include "../../tests/GoldenDefaultState.h"
+
+TEST(ProcessorState, FreshEngineWritesTheGoldenDefaultState) {
+    const auto golden = GoldenState::defaultStateBytes();
+    ASSERT_EQ(golden.size(), 644u);
+    SoundEngine engine;
+    auto stream = Steinberg::owned(new Steinberg::MemoryStream);
+    ASSERT_EQ(engine.writeState(stream), kResultOk);
+    const auto bytes = contentsOf(*stream);
+    ASSERT_EQ(bytes.size(), 644u);
+    const auto got = floatsFromLittleEndian(bytes);
+    const auto want = floatsFromLittleEndian(golden);
+    for (int i = 0; i < kStateValueCount; ++i) EXPECT_EQ(got[i], want[i]) << "index " << i << " id " << kStateOrder[i];
+    EXPECT_EQ(bytes, golden);
+}

@@ -49,6 +49,13 @@ tresult PLUGIN_API ThudderController::notify(Vst::IMessage* message) {
     return EditControllerEx1::notify(message);
 }
 
+// The SDK's container indexes with at(), which throws for an index out of range; a host asking
+// past the end gets kResultFalse instead.
+tresult PLUGIN_API ThudderController::getParameterInfo(int32 paramIndex, Vst::ParameterInfo& info) {
+    if (paramIndex < 0 || paramIndex >= parameters.getParameterCount()) return kResultFalse;
+    return EditControllerEx1::getParameterInfo(paramIndex, info);
+}
+
 tresult PLUGIN_API ThudderController::setComponentState(IBStream* stream) {
     try {
         return readComponentState(*this, stream);

@@ -21,6 +21,8 @@ public:
     Steinberg::tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
     Steinberg::tresult PLUGIN_API terminate() override;
     Steinberg::tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) override;
+    Steinberg::tresult PLUGIN_API getParameterInfo(Steinberg::int32 paramIndex,
+                                                   Steinberg::Vst::ParameterInfo& info) override;
     Steinberg::tresult PLUGIN_API setComponentState(Steinberg::IBStream* stream) override;
     Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* stream) override;
     Steinberg::tresult PLUGIN_API getState(Steinberg::IBStream* stream) override;

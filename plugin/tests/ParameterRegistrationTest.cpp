@@ -252,3 +252,13 @@ TEST(ParameterRegistration, StringsDoNotDependOnTheNumericLocale) {
     std::setlocale(LC_ALL, "C");
     EXPECT_TRUE(commaLocale) << "the locale " << german << " did not switch printf to a decimal comma";
 }
+
+TEST(ParameterRegistration, IndexOutsideTheListIsRefusedNotThrown) {
+    Controller ctl;
+    for (int32 index : {-1, 161, 1000}) {
+        ParameterInfo info{};
+        tresult r = kResultOk;
+        EXPECT_NO_THROW(r = ctl.c->getParameterInfo(index, info)) << index;
+        EXPECT_EQ(r, kResultFalse) << index;
+    }
+}

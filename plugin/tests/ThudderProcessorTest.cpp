@@ -35,7 +35,7 @@ ProcessSetup setupAt(double rate, int32 sampleSize = kSample32) {
 
 // A processor wired directly to a controller, as a host without proxies would.
 struct Rig {
-    IPtr<HostApplication> host = owned(new HostApplication);
+    HostApplication host; // not reference-counted: it lives as long as the rig
     IPtr<ThudderProcessor> processor = owned(new ThudderProcessor);
     IPtr<ThudderController> controller = owned(new ThudderController);
     std::vector<float> left = std::vector<float>(512), right = std::vector<float>(512);
@@ -45,7 +45,7 @@ struct Rig {
     ProcessData data{};
 
     explicit Rig(bool connect = true, bool withHostApplication = true) {
-        FUnknown* ctx = withHostApplication ? host.get() : nullptr;
+        FUnknown* ctx = withHostApplication ? static_cast<FUnknown*>(&host) : nullptr;
         EXPECT_EQ(processor->initialize(ctx), kResultOk);
         EXPECT_EQ(controller->initialize(ctx), kResultOk);
         if (connect) {

@@ -15,6 +15,7 @@
 namespace {
 long gFailCountdown = -1; // -1: never fail; otherwise the number of allocations still allowed
 bool gFailed = false;
+long gLive = 0; // blocks from operator new not yet deleted
 
 void* allocate(std::size_t size) {
     if (gFailCountdown == 0) {
@@ -22,8 +23,16 @@ void* allocate(std::size_t size) {
         throw std::bad_alloc();
     }
     if (gFailCountdown > 0) --gFailCountdown;
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    if (void* p = std::malloc(size ? size : 1)) {
+        ++gLive;
+        return p;
+    }
     throw std::bad_alloc();
+}
+
+void release(void* p) noexcept {
+    if (p) --gLive;
+    std::free(p);
 }
 
 struct FailAfter {
@@ -37,10 +46,10 @@ struct FailAfter {
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
 
 using namespace TarnwellPlugin;
 using namespace Steinberg;
@@ -48,6 +57,7 @@ using namespace Steinberg;
 TEST(FailingAllocation, ProcessorCreateAnswersNothingInsteadOfThrowing) {
     bool built = false;
     for (long n = 0; n < 100000 && !built; ++n) {
+        const long live = gLive;
         FUnknown* object = nullptr;
         {
             FailAfter arm(n);
@@ -62,13 +72,22 @@ TEST(FailingAllocation, ProcessorCreateAnswersNothingInsteadOfThrowing) {
         } else {
             EXPECT_TRUE(gFailed) << "no object although every allocation succeeded, n = " << n;
         }
+        EXPECT_EQ(gLive, live) << "leaked after failing allocation " << n;
     }
     EXPECT_TRUE(built);
 }
 
 TEST(FailingAllocation, ControllerCreateAndInitializeRefuseQuietly) {
+    { // once without failures, so that the SDK's lazily made singletons exist before counting
+        auto* c = static_cast<Vst::IEditController*>(static_cast<void*>(ThudderController::createInstance(nullptr)));
+        ASSERT_NE(c, nullptr);
+        c->initialize(nullptr);
+        c->terminate();
+        c->release();
+    }
     bool initialized = false;
     for (long n = 0; n < 100000 && !initialized; ++n) {
+        const long live = gLive;
         FUnknown* object = nullptr;
         tresult result = kResultFalse;
         {
@@ -90,6 +109,7 @@ TEST(FailingAllocation, ControllerCreateAndInitializeRefuseQuietly) {
             controller->terminate();
             object->release();
         }
+        EXPECT_EQ(gLive, live) << "leaked after failing allocation " << n;
     }
     EXPECT_TRUE(initialized);
 }

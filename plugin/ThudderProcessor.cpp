@@ -43,33 +43,58 @@ tresult PLUGIN_API ThudderProcessor::initialize(FUnknown* context) {
 tresult PLUGIN_API ThudderProcessor::terminate() { return AudioEffect::terminate(); }
 
 tresult PLUGIN_API ThudderProcessor::setActive(TBool state) {
-    if (state) engine->reset();
-    return AudioEffect::setActive(state);
+    try {
+        if (state) engine->reset();
+        return AudioEffect::setActive(state);
+    } catch (...) {
+        return kInternalError;
+    }
 }
 
-tresult PLUGIN_API ThudderProcessor::setState(IBStream* stream) { return engine->readState(stream); }
+tresult PLUGIN_API ThudderProcessor::setState(IBStream* stream) {
+    try {
+        return engine->readState(stream);
+    } catch (...) {
+        return kInternalError;
+    }
+}
 
-tresult PLUGIN_API ThudderProcessor::getState(IBStream* stream) { return engine->writeState(stream); }
+tresult PLUGIN_API ThudderProcessor::getState(IBStream* stream) {
+    try {
+        return engine->writeState(stream);
+    } catch (...) {
+        return kInternalError;
+    }
+}
 
 tresult PLUGIN_API ThudderProcessor::canProcessSampleSize(int32 symbolicSampleSize) {
     return symbolicSampleSize == kSample32 ? kResultTrue : kResultFalse;
 }
 
 // The engine follows the host's rate even for a set-up the base then refuses (a 64-bit one).
+// Preparing sizes the delay and reverb lines, which may fail for want of memory.
 tresult PLUGIN_API ThudderProcessor::setupProcessing(ProcessSetup& setup) {
-    engine->prepare(setup.sampleRate);
-    return AudioEffect::setupProcessing(setup);
+    try {
+        engine->prepare(setup.sampleRate);
+        return AudioEffect::setupProcessing(setup);
+    } catch (...) {
+        return kOutOfMemory;
+    }
 }
 
 tresult PLUGIN_API ThudderProcessor::process(ProcessData& data) {
-    const tresult result = engine->process(data);
-    if (result != kResultOk) return result;
-    visualization = VisualizationValues{};
-    if (engine->takeVisualizationSnapshot(visualization.peakLeft, visualization.peakRight, visualization.waveform,
-                                          visualization.tempo, visualization.compressionReductionDb,
-                                          visualization.triggerCount))
-        sendVisualization();
-    return result;
+    try {
+        const tresult result = engine->process(data);
+        if (result != kResultOk) return result;
+        visualization = VisualizationValues{};
+        if (engine->takeVisualizationSnapshot(visualization.peakLeft, visualization.peakRight,
+                                              visualization.waveform, visualization.tempo,
+                                              visualization.compressionReductionDb, visualization.triggerCount))
+            sendVisualization();
+        return result;
+    } catch (...) { // nothing in the render throws; a host's own objects might
+        return kInternalError;
+    }
 }
 
 void ThudderProcessor::sendVisualization() {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 using namespace TarnwellPlugin;
@@ -191,4 +192,71 @@ TEST(ThudderProcessor, StateCallsReachTheEngine) {
     Rig rig(false);
     EXPECT_EQ(rig.processor->getState(nullptr), kResultFalse);
     EXPECT_EQ(rig.processor->setState(nullptr), kResultFalse);
+}
+
+namespace {
+
+// Sits between processor and controller as a host's connection does, keeping a copy of what
+// each visualization message carried.
+class Tap : public IConnectionPoint {
+public:
+    explicit Tap(IConnectionPoint* destination) : destination_(destination) {}
+    tresult PLUGIN_API connect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API disconnect(IConnectionPoint*) override { return kResultOk; }
+    tresult PLUGIN_API notify(IMessage* message) override {
+        IAttributeList* a = message->getAttributes();
+        a->getFloat("PeakLeft", peakLeft);
+        a->getFloat("PeakRight", peakRight);
+        a->getFloat("Tempo", tempo);
+        a->getFloat("CompressionReductionDb", reduction);
+        a->getInt("TriggerCount", triggers);
+        const void* data = nullptr;
+        uint32 size = 0;
+        if (a->getBinary("Waveform", data, size) == kResultOk && size == sizeof waveform)
+            std::memcpy(waveform, data, size);
+        ++messages;
+        return destination_->notify(message);
+    }
+    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+
+    double peakLeft = -1, peakRight = -1, tempo = -1, reduction = 1;
+    int64 triggers = -1;
+    float waveform[128] = {};
+    int messages = 0;
+
+private:
+    IConnectionPoint* destination_;
+};
+
+} // namespace
+
+TEST(ThudderProcessor, ControllerPublishesWhatTheProcessorSent) {
+    Rig rig(false);
+    Tap tap(rig.controller);
+    rig.processor->connect(&tap);
+    rig.start(44100.0);
+    rig.context.state |= ProcessContext::kPlaying;
+    rig.context.tempo = 133.0;
+    for (int b = 0; b < 90; ++b) ASSERT_EQ(rig.block(), kResultOk); // about a second
+    rig.processor->disconnect(&tap);
+    ASSERT_EQ(tap.messages, 30);
+    const auto& record = rig.controller->visualizationSnapshot();
+    VisualizationSnapshotCopy copy;
+    uint64_t last = 0;
+    ASSERT_TRUE(record.tryCopy(copy, last));
+    EXPECT_EQ(copy.sequence, 60u);
+    EXPECT_EQ(copy.peakLeft, float(tap.peakLeft));
+    EXPECT_EQ(copy.peakRight, float(tap.peakRight));
+    EXPECT_EQ(copy.tempo, float(tap.tempo));
+    EXPECT_EQ(copy.tempo, 133.0f);
+    EXPECT_EQ(copy.compressionReductionDb, float(tap.reduction));
+    EXPECT_EQ(copy.triggerCount, uint64_t(tap.triggers));
+    EXPECT_GT(copy.triggerCount, 0u);
+    EXPECT_EQ(copy.waveformCount, 128u);
+    for (int i = 0; i < 128; ++i) EXPECT_EQ(copy.waveform[i], tap.waveform[i]) << i;
 }

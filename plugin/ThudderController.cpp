@@ -31,6 +31,7 @@ tresult PLUGIN_API ThudderController::queryInterface(const TUID iid, void** obj)
 }
 
 tresult PLUGIN_API ThudderController::initialize(FUnknown* context) {
+    if (parameters.getParameterCount() > 0) return kResultFalse; // already initialized
     const tresult result = EditControllerEx1::initialize(context);
     if (result != kResultOk) return result;
     try {

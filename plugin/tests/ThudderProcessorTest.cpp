@@ -2,6 +2,7 @@
 #include "ThudderController.h"
 #include "ThudderProcessor.h"
 
+#include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 
 #include "pluginterfaces/vst/ivstprocesscontext.h"
@@ -9,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 using namespace TarnwellPlugin;
@@ -259,4 +262,45 @@ TEST(ThudderProcessor, ControllerPublishesWhatTheProcessorSent) {
     EXPECT_GT(copy.triggerCount, 0u);
     EXPECT_EQ(copy.waveformCount, 128u);
     for (int i = 0; i < 128; ++i) EXPECT_EQ(copy.waveform[i], tap.waveform[i]) << i;
+}
+
+// The host's state thread and its audio thread at once: the state call only stores values, the
+// render applies them; neither disturbs the other. Fixed amounts of work, no timing.
+TEST(ThudderProcessor, StateCallsWhileRendering) {
+    Rig rig;
+    rig.start(44100.0);
+    std::vector<std::vector<char>> states;
+    for (int k = 0; k < 4; ++k) {
+        std::vector<char> bytes;
+        for (int i = 0; i < 161; ++i) {
+            float f = i == 105 ? 3.0f : static_cast<float>(((i * 7 + k * 13) % 100) / 100.0);
+            char b[4];
+            std::memcpy(b, &f, 4);
+            bytes.insert(bytes.end(), b, b + 4);
+        }
+        states.push_back(bytes);
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<int> bad{0};
+    std::thread audio([&] {
+        for (int b = 0; b < 3000 && !stop.load(); ++b) {
+            if (rig.block() != kResultOk) ++bad;
+            for (float s : rig.left)
+                if (!std::isfinite(s)) ++bad;
+        }
+    });
+    for (int round = 0; round < 400; ++round) {
+        const auto& bytes = states[round % states.size()];
+        auto in = owned(new MemoryStream);
+        int32 written = 0;
+        in->write(const_cast<char*>(bytes.data()), static_cast<int32>(bytes.size()), &written);
+        in->seek(0, IBStream::kIBSeekSet, nullptr);
+        EXPECT_EQ(rig.processor->setState(in), kResultOk);
+        auto out = owned(new MemoryStream);
+        EXPECT_EQ(rig.processor->getState(out), kResultOk);
+        EXPECT_EQ(out->getSize(), 644);
+    }
+    stop.store(true);
+    audio.join();
+    EXPECT_EQ(bad.load(), 0);
 }

@@ -39,8 +39,8 @@ struct MainFilter {
     }
 
     void updateCoefficients() {
-        double fc = cutoff < 0.45 * sampleRate ? cutoff : 0.45 * sampleRate;
-        if (!(fc >= 20.0)) fc = 20.0; // also a NaN cutoff
+        double fc = std::isnan(cutoff) ? 20.0 : std::fmin(0.45 * sampleRate, cutoff);
+        if (fc < 20.0) fc = 20.0;
         // Resonance outside [0, 1] would leave k <= 0: an unstable filter.
         const double r = Dsp::clamp01(resonance);
         g = std::tan(Dsp::kPi * fc / sampleRate);

@@ -20,10 +20,12 @@ double dryReturnLayer(double v, double signal, double velocity) {
 double dryReturnSub(double d, double sub) { return std::tanh((d + 5.0 * d * d) * sub); }
 
 float dryReturnSum(const DryReturnInputs& in) {
-    const double kick = dryReturnLayer(in.kickReturn, in.kick, in.velocity);
-    const double wave = dryReturnLayer(in.waveReturn, in.wave, in.velocity);
-    const double osc = dryReturnLayer(in.oscReturn, 0.75 * static_cast<double>(in.osc), in.velocity);
-    const double sub = dryReturnSub(in.subReturn, in.sub);
+    // A return at 0 adds exactly 0; skipping it saves the soft clips on every sample.
+    const double kick = in.kickReturn != 0.0 ? dryReturnLayer(in.kickReturn, in.kick, in.velocity) : 0.0;
+    const double wave = in.waveReturn != 0.0 ? dryReturnLayer(in.waveReturn, in.wave, in.velocity) : 0.0;
+    const double osc =
+        in.oscReturn != 0.0 ? dryReturnLayer(in.oscReturn, 0.75 * static_cast<double>(in.osc), in.velocity) : 0.0;
+    const double sub = in.subReturn != 0.0 ? dryReturnSub(in.subReturn, in.sub) : 0.0;
     const double sum = (kick + wave) + (osc + sub);
     return std::isfinite(sum) ? static_cast<float>(sum) : 0.0f;
 }

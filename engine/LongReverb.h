@@ -71,7 +71,9 @@ struct LongReverb {
 
         const uint64_t size = preDelayLine.size();
         const uint64_t delay = preDelay < size ? preDelay : size - 1;
-        const float y = delay == 0 ? x : preDelayLine[(preDelayWriteIndex + size - delay) % size];
+        const uint64_t readIndex =
+            preDelayWriteIndex >= delay ? preDelayWriteIndex - delay : preDelayWriteIndex + size - delay;
+        const float y = delay == 0 ? x : preDelayLine[readIndex];
         preDelayLine[preDelayWriteIndex] = x;
         if (++preDelayWriteIndex >= size) preDelayWriteIndex = 0;
 

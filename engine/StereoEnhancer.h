@@ -46,8 +46,9 @@ struct StereoEnhancer {
         }
         const uint64_t n = buffer.size();
         buffer[writeIndex] = b;
-        const float a = buffer[(writeIndex + n - tapA) % n];
-        const float c = buffer[(writeIndex + n - tapB) % n];
+        // Both taps are below n, so one wrap is enough.
+        const float a = buffer[writeIndex >= tapA ? writeIndex - tapA : writeIndex + n - tapA];
+        const float c = buffer[writeIndex >= tapB ? writeIndex - tapB : writeIndex + n - tapB];
         if (++writeIndex >= n) writeIndex = 0;
 
         const double e = (static_cast<double>(b) - a) + smoothedSpace * (static_cast<double>(a) - c);

@@ -5,6 +5,7 @@ namespace TarnwellPlugin {
 void VoidMod::prepare(double sr) {
     sampleRate = std::isfinite(sr) ? (sr > 1.0 ? sr : 1.0) : 44100.0;
     coefficient = Dsp::onePoleCoefficient(55.55555555555556, sampleRate);
+    incrementRate = -1.0; // the step belongs to the old rate
     reset();
 }
 

@@ -20,6 +20,9 @@ struct VoidMod {
     double enable = 0.0;
     double rate = 0.0;
     double depth = 0.0;
+    // The phase step of the last smoothed rate (the glide settles, so this is rarely recomputed).
+    double incrementRate = -1.0;
+    double increment = 0.0;
 
     void prepare(double sr);
     void reset();
@@ -31,7 +34,11 @@ struct VoidMod {
         smoothedEnable += coefficient * (enable - smoothedEnable);
         smoothedRate += coefficient * (rate - smoothedRate);
         smoothedDepth += coefficient * (depth - smoothedDepth);
-        phase += Dsp::kTwoPi * frequencyHz(smoothedRate) / sampleRate;
+        if (smoothedRate != incrementRate) {
+            incrementRate = smoothedRate;
+            increment = Dsp::kTwoPi * frequencyHz(smoothedRate) / sampleRate;
+        }
+        phase += increment;
         if (phase >= Dsp::kTwoPi) {
             phase -= Dsp::kTwoPi;
             // At a tiny sample rate one step can exceed a whole turn.

@@ -264,3 +264,43 @@ TEST(EffectsRoad, SixtySecondsOfTailAfterOneKickStayFiniteAndReachSilence) {
     EXPECT_LT(peaks.back(), 1e-6);
     EXPECT_LE(peaks[59], peaks[30]);
 }
+
+TEST(EffectsRoad, OutputGateFollowsTheHostPosition) {
+    // 120 BPM at 44.1 kHz: a beat is 22050 samples. "1/4", depth 1, smooth 0: each beat is open
+    // for its first 38 % (8379 samples) and closed after it (0.35 ms edges).
+    EngineRig rig(44100.0);
+    ParameterBlock& p = rig.engine.parameters();
+    p.store(kOutputRhythmGate, 1.0);
+    p.store(kOutputGateRate, 1.0 / 3.0);
+    p.store(kOutputGateDepth, 1.0);
+    p.store(kOutputGateSmooth, 0.0);
+    rig.play(120.0, 0.0);
+    rig.renderInBlocks(22050 * 4, 512);
+    for (int beat = 0; beat < 4; ++beat) {
+        const size_t start = static_cast<size_t>(beat) * 22050;
+        EXPECT_GT(peak(rig.left, start, start + 8379), 1e-3) << beat;
+        EXPECT_LT(peak(rig.left, start + 8379 + 600, start + 22050), 1e-9) << beat;
+        EXPECT_LT(peak(rig.right, start + 8379 + 600, start + 22050), 1e-9) << beat;
+    }
+}
+
+TEST(EffectsRoad, TailGateStepsWithTheSequencer) {
+    // Free-running sequencer at 16 steps per second ("Sequence Rate" 15/19) and 32768 Hz: the
+    // "1x Step" gate moves one step every 2048 samples, "2x Step" every 1024.
+    const struct { double rateValue; int samplesPerStep; } cases[] = {{2.0 / 3.0, 2048}, {1.0, 1024}, {0.0, 8192}};
+    for (const auto& c : cases) {
+        EngineRig rig(32768.0);
+        ParameterBlock& p = rig.engine.parameters();
+        p.store(kManualTempo, 1.0);
+        p.store(kSequenceRate, 15.0 / 19.0);
+        p.store(kTailRhythmEnable, 1.0);
+        p.store(kTailRhythmDepth, 1.0);
+        p.store(kTailRhythmRate, c.rateValue);
+        auto& e = rig.engine.impl();
+        rig.render(c.samplesPerStep / 2); // the middle of step 0
+        for (int k = 0; k < 12; ++k) {
+            EXPECT_EQ(e.tailGate.step, k % 8) << c.rateValue << " " << k;
+            rig.render(c.samplesPerStep);
+        }
+    }
+}

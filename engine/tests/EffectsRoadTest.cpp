@@ -1,7 +1,6 @@
 // The effects chain as the render road drives it: clears and crossfades from the intake, the
 // reverbs' retuning, the tails after the voices and their decay to silence.
 
-#include "EffectsTestSupport.h"
 #include "EngineFixture.h"
 
 #include <gtest/gtest.h>

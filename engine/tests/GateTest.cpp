@@ -1,4 +1,3 @@
-#include "EffectsTestSupport.h"
 #include "OutputRhythmGate.h"
 #include "TailRhythmGate.h"
 

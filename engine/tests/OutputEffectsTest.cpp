@@ -1,5 +1,4 @@
 #include "DryReturns.h"
-#include "EffectsTestSupport.h"
 #include "RiftFold.h"
 #include "StereoEnhancer.h"
 #include "VoidMod.h"

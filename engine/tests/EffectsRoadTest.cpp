@@ -303,3 +303,15 @@ TEST(EffectsRoad, TailGateStepsWithTheSequencer) {
         }
     }
 }
+
+TEST(EffectsRoad, OutputGainAtItsStoredDefaultIsUnity) {
+    // "Output Gain" as a 32-bit state brings it back: 0.28571430, just above 2/7.
+    EngineRig rig(48000.0);
+    rig.changes.add(kOutputGain, static_cast<double>(static_cast<float>(2.0 / 7.0)));
+    rig.events.noteOn(0, 1.0f);
+    rig.renderInBlocks(48000, 480);
+    auto& e = rig.engine.impl();
+    EXPECT_FALSE(e.outputGain.driveBranch);
+    EXPECT_EQ(e.outputGain.plainGain, 1.0);
+    EXPECT_GT(e.outputGain.smoothedSetting, 2.0 / 7.0);
+}

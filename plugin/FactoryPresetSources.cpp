@@ -22,7 +22,7 @@ struct LongOverrideList {
     double manualTempo;
 };
 
-struct FactoryPresetBlockSpec {
+struct FactoryPresetBlockPatterns {
     const char* name;
     const char* steps;
     const char* tailSteps;
@@ -114,7 +114,7 @@ constexpr bool rowsAreValid(const DesignRow<Columns> (&rows)[Rows]) {
 
 constexpr bool designedNamesMatch() {
     for (std::size_t i = 0; i < kDesignedBlockCount; ++i)
-        if (!sameName(kDesignedBlockNames[i], kFactoryPresetBlockSpecs[2 + i].name)) return false;
+        if (!sameName(kDesignedBlockNames[i], kFactoryPresetBlockPatterns[2 + i].name)) return false;
     for (std::size_t i = 0; i < kDesignedLongListCount; ++i)
         if (!sameName(kDesignedLongListNames[i], kLongOverrideLists[i].name)) return false;
     for (std::size_t i = 0; i < kGatedLongListCount; ++i)
@@ -142,7 +142,7 @@ constexpr bool longListShapesMatch() {
 static_assert(std::size(kFactoryPresetDefaults) == 85);
 static_assert(std::size(kShortOverrideLists) == kShortOverrideListCount);
 static_assert(std::size(kLongOverrideLists) + kShortOverrideListCount == kOverrideListCount);
-static_assert(std::size(kFactoryPresetBlockSpecs) == kFactoryPresetBlockCount);
+static_assert(std::size(kFactoryPresetBlockPatterns) == kFactoryPresetBlockCount);
 static_assert(std::size(kFactoryPresetBlockIds) == kFactoryPresetBlockSize);
 static_assert(std::size(kTranscribedFactoryPresetBlocks) + kDesignedBlockCount == kFactoryPresetBlockCount);
 static_assert(designedNamesMatch(), "design columns must follow the preset order");
@@ -210,8 +210,8 @@ OverrideListSource overrideListSource(std::size_t position) {
 FactoryPresetBlockSource factoryPresetBlockSource(std::size_t index) noexcept {
     FactoryPresetBlockSource source{"", {}};
     if (index >= kFactoryPresetBlockCount) return source;
-    const FactoryPresetBlockSpec& spec = kFactoryPresetBlockSpecs[index];
-    source.name = spec.name;
+    const FactoryPresetBlockPatterns& block = kFactoryPresetBlockPatterns[index];
+    source.name = block.name;
     if (index < std::size(kTranscribedFactoryPresetBlocks)) {
         std::copy(std::begin(kTranscribedFactoryPresetBlocks[index]), std::end(kTranscribedFactoryPresetBlocks[index]),
                   source.values.begin());
@@ -221,7 +221,7 @@ FactoryPresetBlockSource factoryPresetBlockSource(std::size_t index) noexcept {
     for (std::size_t i = 0; i < kFactoryPresetBlockSize; ++i) {
         const uint32_t id = kFactoryPresetBlockIds[i];
         if (isPatternId(id))
-            source.values[i] = patternValue(id, spec.steps, spec.tailSteps, spec.subSteps, spec.manualTempo);
+            source.values[i] = patternValue(id, block.steps, block.tailSteps, block.subSteps, block.manualTempo);
         else
             source.values[i] = designToNormalized(id, findRow(kBlockDesignRows, id)->plain[column]);
     }

@@ -350,11 +350,11 @@ def c_string(s):
 def wrap(items, indent="    ", width=100):
     lines, line = [], indent
     for it in items:
-        piece = it + ","
-        if len(line) + len(piece) + 1 > width and line.strip():
+        item = it + ","
+        if len(line) + len(item) + 1 > width and line.strip():
             lines.append(line.rstrip())
             line = indent
-        line += piece + " "
+        line += item + " "
     if line.strip():
         lines.append(line.rstrip())
     return lines
@@ -411,7 +411,7 @@ def write(out, defaults, short, override_lists, orders, blocks, long_patterns, m
     o += ["};", ""]
     o.append("// Blocks 1-16: name, steps, tail steps, sub steps (F full, H half, X on, - off), stored")
     o.append("// \"Manual Tempo\".")
-    o.append("constexpr FactoryPresetBlockSpec kFactoryPresetBlockSpecs[16] = {")
+    o.append("constexpr FactoryPresetBlockPatterns kFactoryPresetBlockPatterns[16] = {")
     for b in blocks:
         o.append(f"    {{{c_string(b['name'])}, \"{b['steps']}\", \"{b['tails']}\", \"{b['subs']}\", {fmt(block_manual)}}},")
     o += ["};", ""]

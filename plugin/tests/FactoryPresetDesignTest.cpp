@@ -63,14 +63,16 @@ TEST(FactoryPresetDesign, VoicedPresetsUseExactGridValues) {
         const FactoryPreset* p = findFactoryPreset(factoryPresetIndex(name));
         ASSERT_NE(p, nullptr) << name;
         for (const auto& pair : p->pairs) {
-            const ParameterSpec& spec = *findParameter(pair.id);
-            if (spec.kind == ParamKind::List) {
+            const ParameterSpec& param = *findParameter(pair.id);
+            if (param.kind == ParamKind::List) {
                 // Made on the current lists: entry k of n is exactly k / (n - 1), the waveform k / 23.
-                const int32_t last = spec.entryCount - 1;
+                const int32_t last = param.entryCount - 1;
                 const double k = std::round(pair.value * last);
                 EXPECT_EQ(pair.value, k / last) << name << " id " << pair.id;
             }
-            if (spec.kind == ParamKind::Toggle) EXPECT_TRUE(pair.value == 0.0 || pair.value == 1.0) << name;
+            if (param.kind == ParamKind::Toggle) {
+                EXPECT_TRUE(pair.value == 0.0 || pair.value == 1.0) << name;
+            }
         }
     }
 }

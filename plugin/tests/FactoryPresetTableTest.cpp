@@ -133,17 +133,17 @@ TEST(FactoryPresetTable, EveryValueIsInRangeAndOnItsParametersGrid) {
             bool twoDecimals = false;
             for (const TwoDecimal& t : twoDecimal)
                 twoDecimals = twoDecimals || (std::strcmp(t.preset, p.name) == 0 && t.id == pair.id);
-            const ParameterSpec* spec = findParameter(pair.id);
-            ASSERT_NE(spec, nullptr) << p.name << " id " << pair.id;
+            const ParameterSpec* param = findParameter(pair.id);
+            ASSERT_NE(param, nullptr) << p.name << " id " << pair.id;
             const double v = pair.value;
             EXPECT_TRUE(v >= 0.0 && v <= 1.0) << p.name << " id " << pair.id << " = " << v;
-            switch (spec->kind) {
+            switch (param->kind) {
             case ParamKind::List:
                 if (pair.id == kWaveLayerWaveform) {
                     EXPECT_TRUE(onGrid(v, 7, kTolerance) || onGrid(v, 15, kTolerance) || onGrid(v, 23, kTolerance))
                         << p.name << " waveform " << v;
                 } else {
-                    EXPECT_TRUE(onGrid(v, spec->entryCount - 1, twoDecimals ? 0.01 : kTolerance))
+                    EXPECT_TRUE(onGrid(v, param->entryCount - 1, twoDecimals ? 0.01 : kTolerance))
                         << p.name << " id " << pair.id << " = " << v;
                 }
                 break;

@@ -7,6 +7,8 @@
 
 namespace TarnwellPlugin {
 
+static_assert(kOverrideListCount + kFactoryPresetBlockCount == static_cast<std::size_t>(kFactoryPresetCount));
+
 int32_t factoryPresetCount = 0;
 
 FactoryPreset makeFactoryPreset(const char* name, const PresetParameterValue* pairs, std::size_t count) {

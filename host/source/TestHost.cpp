@@ -153,7 +153,16 @@ TestHost::~TestHost ()
 {
 	teardown ();
 	if (pluginFactoryPtr)
+	{
+		// The module's factory is process-wide and may outlive this host (another TestHost on
+		// the same bundle holds it too): it must not keep a context that dies with us.
+		if (auto* factory3 = queryOf<IPluginFactory3> (pluginFactoryPtr))
+		{
+			factory3->setHostContext (nullptr);
+			factory3->release ();
+		}
 		pluginFactoryPtr->release ();
+	}
 	pluginFactoryPtr = nullptr;
 	if (entered)
 		if (auto moduleExit = reinterpret_cast<bool (*) ()> (dlsym (library, "ModuleExit")))

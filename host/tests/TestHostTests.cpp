@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 using namespace grundmoor::testhost;
@@ -105,6 +106,23 @@ TEST (TestHostLoading, LoadsAgainAfterUnloading)
 		host.addNoteOn (0, 60, 1.0f);
 		const auto& out = host.process (512);
 		EXPECT_GT (peak (out.channels[0], 0, 512), 0.1f);
+	}
+}
+
+TEST (TestHostLoading, TwoHostsOnOneBundleShareItsModuleAndFactory)
+{
+	for (bool firstGoesFirst : {true, false})
+	{
+		SCOPED_TRACE (firstGoesFirst);
+		auto first = std::make_unique<TestHost> (instrumentBundle ());
+		auto second = std::make_unique<TestHost> (instrumentBundle ());
+		EXPECT_EQ (first->pluginFactory (), second->pluginFactory ()) << "one factory per process";
+		first->setup (48000, 256);
+		second->setup (44100, 128);
+		(firstGoesFirst ? first : second).reset ();
+		auto& remaining = firstGoesFirst ? *second : *first;
+		remaining.addNoteOn (0, 36, 1.0f);
+		EXPECT_GT (peak (remaining.process (1024).channels[0], 0, 1024), 0.1f);
 	}
 }
 

@@ -220,7 +220,7 @@ void TestHost::createAndConnect ()
 	{
 		auto* componentPoint = queryOf<IConnectionPoint> (component);
 		auto* controllerPoint = queryOf<IConnectionPoint> (editController);
-		if (componentPoint && controllerPoint)
+		if (connectsComponents && componentPoint && controllerPoint)
 		{
 			toController = std::make_unique<ConnectionProxy> (componentPoint);
 			toComponent = std::make_unique<ConnectionProxy> (controllerPoint);
@@ -486,7 +486,7 @@ tresult TestHost::processBlock (int32 numSamples)
 	context.barPositionMusic = std::floor (t.projectTimeMusic / barLength) * barLength;
 
 	for (auto& channel : outputChannels)
-		std::fill (channel.begin (), channel.end (), 0.0f);
+		std::fill (channel.begin (), channel.end (), outputPrefill);
 	for (auto& bus : outputBuses)
 		bus.silenceFlags = 0;
 

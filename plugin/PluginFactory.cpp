@@ -1,6 +1,7 @@
 // The module's factory: the processor and controller classes, built once per process and rebuilt
 // after the host released the last reference.
 
+#include "FactoryPresets.h"
 #include "PluginIds.h"
 #include "ThudderController.h"
 #include "ThudderProcessor.h"
@@ -43,6 +44,7 @@ SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory() {
     using namespace TarnwellPlugin;
     try {
         std::lock_guard<std::mutex> lock(factoryMutex());
+        ensureFactoryPresetTable(); // built at load already; this also keeps it in the module
         if (gPluginFactory) {
             gPluginFactory->addRef();
             return gPluginFactory;

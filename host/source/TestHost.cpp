@@ -153,7 +153,16 @@ TestHost::~TestHost ()
 {
 	teardown ();
 	if (pluginFactoryPtr)
+	{
+		// The module's factory is process-wide and may outlive this host (another TestHost on
+		// the same bundle holds it too): it must not keep a context that dies with us.
+		if (auto* factory3 = queryOf<IPluginFactory3> (pluginFactoryPtr))
+		{
+			factory3->setHostContext (nullptr);
+			factory3->release ();
+		}
 		pluginFactoryPtr->release ();
+	}
 	pluginFactoryPtr = nullptr;
 	if (entered)
 		if (auto moduleExit = reinterpret_cast<bool (*) ()> (dlsym (library, "ModuleExit")))
@@ -211,7 +220,7 @@ void TestHost::createAndConnect ()
 	{
 		auto* componentPoint = queryOf<IConnectionPoint> (component);
 		auto* controllerPoint = queryOf<IConnectionPoint> (editController);
-		if (componentPoint && controllerPoint)
+		if (connectsComponents && componentPoint && controllerPoint)
 		{
 			toController = std::make_unique<ConnectionProxy> (componentPoint);
 			toComponent = std::make_unique<ConnectionProxy> (controllerPoint);
@@ -477,7 +486,7 @@ tresult TestHost::processBlock (int32 numSamples)
 	context.barPositionMusic = std::floor (t.projectTimeMusic / barLength) * barLength;
 
 	for (auto& channel : outputChannels)
-		std::fill (channel.begin (), channel.end (), 0.0f);
+		std::fill (channel.begin (), channel.end (), outputPrefill);
 	for (auto& bus : outputBuses)
 		bus.silenceFlags = 0;
 

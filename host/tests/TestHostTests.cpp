@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cmath>
 #include <filesystem>
+#include <limits>
+#include <memory>
 #include <string>
 
 using namespace grundmoor::testhost;
@@ -108,6 +111,23 @@ TEST (TestHostLoading, LoadsAgainAfterUnloading)
 	}
 }
 
+TEST (TestHostLoading, TwoHostsOnOneBundleShareItsModuleAndFactory)
+{
+	for (bool firstGoesFirst : {true, false})
+	{
+		SCOPED_TRACE (firstGoesFirst);
+		auto first = std::make_unique<TestHost> (instrumentBundle ());
+		auto second = std::make_unique<TestHost> (instrumentBundle ());
+		EXPECT_EQ (first->pluginFactory (), second->pluginFactory ()) << "one factory per process";
+		first->setup (48000, 256);
+		second->setup (44100, 128);
+		(firstGoesFirst ? first : second).reset ();
+		auto& remaining = firstGoesFirst ? *second : *first;
+		remaining.addNoteOn (0, 36, 1.0f);
+		EXPECT_GT (peak (remaining.process (1024).channels[0], 0, 1024), 0.1f);
+	}
+}
+
 TEST (TestHostSetup, ConnectsComponentAndControllerBothWays)
 {
 	TestHost host (instrumentBundle ());
@@ -125,6 +145,44 @@ TEST (TestHostSetup, ConnectsComponentAndControllerBothWays)
 	EXPECT_EQ (readOnlyCount (host, ti::kTicksId), 3.0);
 	EXPECT_EQ (readOnlyCount (host, ti::kPingsId), 1.0) << "the ping reached the processor";
 	EXPECT_EQ (host.hostApplication ().messagesCreated (), 4u);
+}
+
+TEST (TestHostSetup, UnconnectedOrWithoutMessagesTheProcessorStillPlays)
+{
+	struct Case
+	{
+		const char* what;
+		bool connect;
+		bool messages;
+		std::uint64_t created; // messages the host application made: the ping, 8 ticks
+	};
+	const Case cases[] = {{"not connected", false, true, 1 + 8}, {"host gives no messages", true, false, 0}};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE (c.what);
+		TestHost host (instrumentBundle ());
+		host.setConnectsComponents (c.connect);
+		host.hostApplication ().setProvidesMessages (c.messages);
+		host.setup (48000, 128);
+		host.addNoteOn (0, 36, 1.0f);
+		const auto& out = host.process (128 * 64);
+		EXPECT_EQ (host.failedBlocks (), 0u);
+		EXPECT_EQ (triggerAt (out.channels[0]), 0);
+		EXPECT_EQ (host.messagesToController (), 0u);
+		EXPECT_EQ (host.hostApplication ().messagesCreated (), c.created);
+	}
+}
+
+TEST (TestHostSetup, APrefilledOutputShowsThatEverySampleWasWritten)
+{
+	TestHost host (instrumentBundle ());
+	host.setOutputPrefill (std::numeric_limits<float>::quiet_NaN ());
+	host.setup (48000, 100);
+	host.addNoteOn (50, 36, 1.0f);
+	const auto& out = host.process (1000);
+	for (const auto& channel : out.channels)
+		for (float sample : channel)
+			ASSERT_FALSE (std::isnan (sample));
 }
 
 TEST (TestHostSetup, TheProcessorSeesTheSetupAndItsBuses)

@@ -95,6 +95,9 @@ public:
 	 * release both. Safe to call twice; the destructor calls it. */
 	void teardown ();
 	bool isSetUp () const { return component != nullptr; }
+	/** Whether setup connects component and controller (default true); without, the
+	 * plug-in's sendMessage finds no peer. Takes effect at the next setup. */
+	void setConnectsComponents (bool connect) { connectsComponents = connect; }
 
 	double sampleRate () const { return setupData.sampleRate; }
 	int32 maxBlockSize () const { return setupData.maxSamplesPerBlock; }
@@ -113,6 +116,9 @@ public:
 	Transport& transport () { return transportState; }
 	/** The context of the last processed block. */
 	const Steinberg::Vst::ProcessContext& lastContext () const { return context; }
+	/** The value every output sample holds before each process call (default 0): a NaN
+	 * shows samples the plug-in left unwritten. */
+	void setOutputPrefill (float value) { outputPrefill = value; }
 	/** Whether to hand the processor a ProcessContext at all. */
 	void setProvidesContext (bool provide) { providesContext = provide; }
 
@@ -208,6 +214,8 @@ private:
 	Steinberg::Vst::ProcessContext context {};
 	Transport transportState;
 	bool providesContext = true;
+	bool connectsComponents = true;
+	float outputPrefill = 0.0f;
 
 	std::vector<Pending> pendingEvents;
 	std::vector<PendingPoint> pendingPoints;

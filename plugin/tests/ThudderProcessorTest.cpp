@@ -304,3 +304,30 @@ TEST(ThudderProcessor, StateCallsWhileRendering) {
     audio.join();
     EXPECT_EQ(bad.load(), 0);
 }
+
+TEST(ThudderProcessor, SecondInitializeIsRefusedAndAddsNoBuses) {
+    Rig rig(false);
+    EXPECT_EQ(rig.processor->initialize(&rig.host), kResultFalse);
+    EXPECT_EQ(rig.processor->getBusCount(kAudio, kOutput), 1);
+    EXPECT_EQ(rig.processor->getBusCount(kEvent, kInput), 1);
+}
+
+// Deactivation leaves the sound where it is; activation starts from silence.
+TEST(ThudderProcessor, ActivationClearsTheTailsDeactivationDoesNot) {
+    Rig rig(false);
+    rig.start(44100.0);
+    const auto blockPeak = [&rig] {
+        EXPECT_EQ(rig.block(), kResultOk);
+        float p = 0.0f;
+        for (int i = 0; i < 512; ++i) p = std::fmax(p, std::fmax(std::fabs(rig.left[i]), std::fabs(rig.right[i])));
+        return p;
+    };
+    for (int b = 0; b < 40; ++b) blockPeak(); // the default pattern, following the playing host
+    rig.context.state &= ~uint32(ProcessContext::kPlaying);
+    EXPECT_GT(blockPeak(), 1e-4f) << "the rumble tail rings on after the transport stops";
+    ASSERT_EQ(rig.processor->setActive(false), kResultOk);
+    EXPECT_GT(blockPeak(), 1e-4f) << "deactivation keeps the tail";
+    ASSERT_EQ(rig.processor->setActive(false), kResultOk);
+    ASSERT_EQ(rig.processor->setActive(true), kResultOk);
+    EXPECT_EQ(blockPeak(), 0.0f) << "activation starts from silence";
+}

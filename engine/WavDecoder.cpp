@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace TarnwellPlugin {
 
@@ -18,7 +19,7 @@ bool idIs(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0;
 
 } // namespace
 
-bool parseWav(const uint8_t* data, uint64_t size, std::vector<float>& samples, double& sampleRate) {
+bool parseWavOrThrow(const uint8_t* data, uint64_t size, std::vector<float>& samples, double& sampleRate) {
     if (data == nullptr || size < 44) return false;
     if (!idIs(data, "RIFF") || !idIs(data + 8, "WAVE")) return false;
 
@@ -54,15 +55,7 @@ bool parseWav(const uint8_t* data, uint64_t size, std::vector<float>& samples, d
     const uint64_t bytesPerSample = bitsPerSample / 8;
     const uint64_t count = dataLength / bytesPerSample;
     samples.clear();
-    try {
-        samples.reserve(count);
-    } catch (const std::bad_alloc&) {
-        std::vector<float>().swap(samples);
-        return false;
-    } catch (const std::length_error&) {
-        std::vector<float>().swap(samples);
-        return false;
-    }
+    samples.reserve(count);
 
     const uint8_t* p = data + dataOffset;
     if (bytesPerSample == 2) {
@@ -79,6 +72,16 @@ bool parseWav(const uint8_t* data, uint64_t size, std::vector<float>& samples, d
         }
     }
     return samples.size() >= 2;
+}
+
+bool parseWav(const uint8_t* data, uint64_t size, std::vector<float>& samples, double& sampleRate) {
+    try {
+        return parseWavOrThrow(data, size, samples, sampleRate);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    std::vector<float>().swap(samples);
+    return false;
 }
 
 } // namespace TarnwellPlugin

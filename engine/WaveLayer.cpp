@@ -21,7 +21,7 @@ bool WaveLayer::loadSamples() {
 bool WaveLayer::loadSamples(const WavImage (&images)[3]) {
     try {
         double firstRate = 0.0;
-        if (!parseWav(images[0].data, images[0].size, tables[0], firstRate)) {
+        if (!parseWavOrThrow(images[0].data, images[0].size, tables[0], firstRate)) {
             // Without the first recording there is nothing to play or derive from.
             releaseTables();
             return false;
@@ -29,11 +29,11 @@ bool WaveLayer::loadSamples(const WavImage (&images)[3]) {
         sourceRate = firstRate;
 
         double secondRate = 0.0;
-        if (!parseWav(images[1].data, images[1].size, tables[8], secondRate)) tables[8] = tables[0];
+        if (!parseWavOrThrow(images[1].data, images[1].size, tables[8], secondRate)) tables[8] = tables[0];
         if (std::fabs(secondRate - sourceRate) > 0.5) tables[8] = tables[0];
 
         double thirdRate = 0.0;
-        if (!parseWav(images[2].data, images[2].size, tables[16], thirdRate) || std::fabs(thirdRate - sourceRate) > 0.5)
+        if (!parseWavOrThrow(images[2].data, images[2].size, tables[16], thirdRate) || std::fabs(thirdRate - sourceRate) > 0.5)
             tables[16] = tables[0];
     } catch (const std::bad_alloc&) {
         releaseTables();

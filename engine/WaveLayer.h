@@ -23,6 +23,9 @@ struct WavImage {
 // least two samples were decoded. Never throws: a failed allocation returns false with `samples`
 // empty.
 bool parseWav(const uint8_t* data, uint64_t size, std::vector<float>& samples, double& sampleRate);
+// The same, but a failed allocation throws std::bad_alloc (so the table loader can tell "out of
+// memory" from "bad image").
+bool parseWavOrThrow(const uint8_t* data, uint64_t size, std::vector<float>& samples, double& sampleRate);
 
 // The three recordings carried inside the program (generated from resource/*.wav at build time).
 WavImage embeddedRecording(int32_t index); // 0, 1, 2; an empty image for any other index

@@ -1,0 +1,87 @@
+// Render cost of SoundEngine::process: nanoseconds per sample and the real-time factor
+// (audio seconds rendered per second of CPU).
+//   ./build/bench/engine_bench
+
+#include "EngineFixture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+using namespace TarnwellPlugin;
+using namespace TarnwellPlugin::Testing;
+
+namespace {
+
+constexpr int32 kBlock = 512;
+
+struct Sound {
+    const char* name;
+    void (*configure)(ParameterBlock&);
+};
+
+void defaultSound(ParameterBlock&) {}
+
+// Every source and every effect on, long tails: the heaviest sound the engine can make.
+void heaviestSound(ParameterBlock& p) {
+    const ParamId onIds[] = {kFattenerEnable, kStereoEnhancerEnable, kRiftFoldEnable, kVoidModEnable,
+                             kOutputRhythmGate, kTailRhythmEnable};
+    for (ParamId id : onIds) p.store(id, 1.0);
+    const ParamId mixIds[] = {kOscLayerMix, k909SampleMix, kSubGeneratorMix, kDelayMix, kAmbienceMix,
+                              kLongReverbMix, kKickCompression, kExtendedMixKickDryReturn,
+                              kExtendedMixWaveDryReturn, kExtendedMixOSCDryReturn, kExtendedMixSubDryReturn,
+                              kSubGeneratorCompressor, kTailRhythmDepth};
+    for (ParamId id : mixIds) p.store(id, 0.6);
+    p.store(kKickFilterMode, 0.25);
+    p.store(kLongReverbDecay, 1.0);
+    p.store(kDelayFeedback, 0.9);
+    p.store(kRumbleDecay, 1.0);
+    p.store(kLongReverbSpace, 1.0);
+    p.store(kAmbienceType, 0.75);
+}
+
+const Sound kSounds[] = {{"default", defaultSound}, {"heaviest", heaviestSound}};
+
+void renderBenchmark(benchmark::State& state) {
+    const Sound& sound = kSounds[state.range(0)];
+    const auto sampleRate = static_cast<double>(state.range(1));
+    EngineRig rig(sampleRate);
+    sound.configure(rig.engine.parameters());
+    rig.play(120.0);
+    std::vector<float> l(kBlock), r(kBlock);
+    float* channels[2] = {l.data(), r.data()};
+    AudioBusBuffers out{};
+    out.numChannels = 2;
+    out.channelBuffers32 = channels;
+    ProcessData data{};
+    data.symbolicSampleSize = kSample32;
+    data.numSamples = kBlock;
+    data.numOutputs = 1;
+    data.outputs = &out;
+    data.processContext = &rig.context;
+    int64_t samples = 0;
+    for (auto _ : state) {
+        rig.engine.process(data);
+        samples += kBlock;
+        rig.context.projectTimeMusic = samples * 120.0 / (60.0 * sampleRate);
+        benchmark::DoNotOptimize(l.data());
+    }
+    state.SetLabel(sound.name);
+    state.counters["ns_per_sample"] = benchmark::Counter(static_cast<double>(samples),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
+                                                         benchmark::Counter::kIs1000);
+    state.counters["realtime_factor"] =
+        benchmark::Counter(static_cast<double>(samples) / sampleRate, benchmark::Counter::kIsRate);
+}
+
+} // namespace
+
+BENCHMARK(renderBenchmark)
+    ->ArgNames({"sound", "rate"})
+    ->Args({0, 48000})
+    ->Args({1, 44100})
+    ->Args({1, 48000})
+    ->Args({1, 96000})
+    ->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,43 @@
+#pragma once
+
+// The kick bus's main envelope. "Release" works as a hold: after the hold time the envelope
+// releases by itself with a short fade; a note-off does not release it.
+
+#include "ParameterBlock.h"
+
+#include <cstdint>
+
+namespace TarnwellPlugin {
+
+struct AdsrEnvelope {
+    enum Stage : int32_t { kIdle = 0, kAttackStage, kDecayStage, kSustainStage, kReleaseStage };
+    enum Curve : int32_t { kExp = 0, kLin, kLog };
+
+    double sampleRate = 44100.0;
+    double level = 0.0;
+    double time = 0.0;
+    double releaseStartLevel = 0.0;
+    double releaseProgress = 0.0;
+    double attackProgress = 0.0;
+    double smoothedAttack = 0.0;
+    double smoothedDecay = 0.0;
+    double smoothedSustain = 1.0;
+    double smoothedRelease = 1.0;
+    double attackTarget = 0.0;  // seconds
+    double decayTarget = 0.0;   // normalized
+    double sustainTarget = 1.0; // normalized
+    double releaseTarget = 1.0; // normalized
+    double coefficient = 1.0;   // until the first prepare
+    int32_t curve = kExp;
+    int32_t stage = kIdle;
+
+    void prepare(double sr);
+    void reset();
+    void restart();
+    void updateParameters(const ParameterBlock& p);
+    double next();
+
+    static double shape(int32_t curve, double progress);
+};
+
+} // namespace TarnwellPlugin

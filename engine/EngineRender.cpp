@@ -1,0 +1,349 @@
+#include "DenormalGuard.h"
+#include "DryReturns.h"
+#include "DspMath.h"
+#include "SoundEngineImpl.h"
+
+#include "pluginterfaces/vst/ivstevents.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
+#include "pluginterfaces/vst/ivstprocesscontext.h"
+
+#include <cmath>
+
+namespace TarnwellPlugin {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+// Host values beyond these are treated as absent rather than trusted.
+constexpr double kMaxHostTempo = 10000.0;
+constexpr double kMaxHostPosition = 1.0e12; // quarter notes
+
+// The sample-accurate "Frequency" points of one block.
+struct FrequencyPoints {
+    IParamValueQueue* queue = nullptr;
+    int32 count = 0;
+    int32 index = 0;
+    int32 nextOffset = 0;
+    ParamValue nextValue = 0.0;
+
+    void begin(IParameterChanges* changes, int32 blockLength) {
+        nextOffset = blockLength;
+        if (!changes) return;
+        for (int32 i = changes->getParameterCount() - 1; i >= 0; --i) {
+            IParamValueQueue* q = changes->getParameterData(i);
+            if (q && q->getParameterId() == kFrequency) {
+                queue = q;
+                count = q->getPointCount();
+                fetch(blockLength);
+                return;
+            }
+        }
+    }
+
+    void fetch(int32 blockLength) {
+        if (!queue || index >= count || queue->getPoint(index, nextOffset, nextValue) != kResultOk) {
+            queue = nullptr;
+            nextOffset = blockLength;
+        }
+    }
+};
+
+void applyFrequency(SoundEngine::Impl& e, ParamValue v) {
+    e.parameters.store(kFrequency, v);
+    e.osc.setFrequencyFromNormalized(ParameterBlock::clampNormalized(v));
+}
+
+struct NoteEvents {
+    IEventList* list = nullptr;
+    int32 count = 0;
+    int32 index = 0;
+    Event current{};
+    bool present = false;
+
+    void begin(IEventList* events) {
+        list = events;
+        count = events ? events->getEventCount() : 0;
+        fetch();
+    }
+
+    void fetch() {
+        present = list && index < count && list->getEvent(index, current) == kResultOk;
+        ++index;
+    }
+};
+
+} // namespace
+
+void SoundEngine::Impl::trigger(double velocity) {
+    if (parameters.on(kEnvelopeRetrigger) || !sequencer.gate) envelope.restart();
+    sequencer.gate = true;
+    ++capture.triggerCount;
+    triggerVelocity = velocity;
+    kick.restart();
+    if (!parameters.on(kSubGeneratorSequencer)) subStart(velocity);
+    wave.restart();
+    osc.restart();
+    kickBusDeclicker.request();
+    lfos.retrigger(parameters);
+}
+
+void SoundEngine::Impl::subStart(double velocity) {
+    subTriggerVelocity = velocity;
+    sub.start();
+    subDeclicker.request();
+}
+
+void SoundEngine::Impl::subRelease() { sub.release(); }
+
+void SoundEngine::Impl::gateOff() { sequencer.gate = false; }
+
+void SoundEngine::Impl::applyIntake(IParameterChanges* changes) {
+    const int32 queueCount = changes ? changes->getParameterCount() : 0;
+    int32 changedValues = 0;
+    for (int32 i = 0; i < queueCount; ++i) {
+        IParamValueQueue* queue = changes->getParameterData(i);
+        if (!queue) continue;
+        const ParamID id = queue->getParameterId();
+        if (id == kFrequency || id == kRenderWAV || !ParameterBlock::holds(id)) continue;
+        const int32 points = queue->getPointCount();
+        int32 offset = 0;
+        ParamValue value = 0.0;
+        if (points < 1 || queue->getPoint(points - 1, offset, value) != kResultOk) continue;
+        if (!(value == parameters.raw(id))) ++changedValues;
+        parameters.store(id, value);
+    }
+    if (stateReplaced.exchange(false, std::memory_order_acquire)) changedValues += kPresetChangeThreshold;
+
+    updateParameters();
+
+    // Only a preset-style change wipes the tails; automating a few parameters must not.
+    const bool presetChange = changedValues >= kPresetChangeThreshold;
+    if (presetChange) {
+        delay.clear();
+        ambience.clear();
+        longReverb.clear();
+    }
+    const int32 ambienceType = parameters.listIndex(kAmbienceType, 5);
+    const int32 longReverbSpace = parameters.listIndex(kLongReverbSpace, 5);
+    const bool roomChanged = ambienceType != appliedAmbienceType || longReverbSpace != appliedLongReverbSpace;
+    appliedAmbienceType = ambienceType;
+    appliedLongReverbSpace = longReverbSpace;
+    if ((presetChange || roomChanged) && !outputDeclicker.running()) outputDeclicker.request();
+
+    for (int32_t i = 0; i < kRampCount; ++i) ramps[i].setTarget(parameters.value(kRampSpecs[i].id));
+}
+
+tresult SoundEngine::Impl::process(ProcessData& data) {
+    DenormalGuard denormalGuard;
+
+    applyIntake(data.inputParameterChanges);
+
+    // Tempo, sequencer switch and transport.
+    const ProcessContext* ctx = data.processContext;
+    const bool seqOn = parameters.on(kSequencerEnabled);
+    const bool hostMode = seqOn && !parameters.on(kManualTempo);
+    const bool playing = hostMode && ctx && (ctx->state & ProcessContext::kPlaying);
+    const bool hostTempoOk = ctx && (ctx->state & ProcessContext::kTempoValid) && std::isfinite(ctx->tempo) &&
+                             ctx->tempo > 0.0 && ctx->tempo <= kMaxHostTempo;
+    const bool hasPosition = playing && (ctx->state & ProcessContext::kProjectTimeMusicValid) &&
+                             std::isfinite(ctx->projectTimeMusic) &&
+                             std::fabs(ctx->projectTimeMusic) < kMaxHostPosition;
+    double blockTempo = 0.0;
+    double stepsPerSecond = 0.0;
+    if (hostMode && hostTempoOk) {
+        blockTempo = ctx->tempo;
+        stepsPerSecond = ctx->tempo * 0.06666666666666667;
+    } else {
+        const double c = parameters.value(kSequenceRate);
+        blockTempo = 15.0 + 285.0 * c;
+        stepsPerSecond = 1.0 + 19.0 * c;
+    }
+    sequencer.main.stepsPerSecond = stepsPerSecond;
+    sequencer.sub.stepsPerSecond = stepsPerSecond;
+    capture.tempo = blockTempo;
+
+    const bool subSequencerOn = parameters.on(kSubGeneratorSequencer);
+    if (seqOn != sequencerWasOn) {
+        sequencer.restartClocks();
+        if (!seqOn) {
+            gateOff();
+            subRelease();
+        }
+        sequencerWasOn = seqOn;
+    }
+    if (playing && !transportWasPlaying) sequencer.restartClocks();
+    if (!hostMode) transportWasPlaying = false;
+    if (hostMode && !playing && transportWasPlaying) {
+        sequencer.restartClocks();
+        gateOff();
+        subRelease();
+    }
+
+    const int32 numSamples = data.numSamples;
+    FrequencyPoints frequency;
+    frequency.begin(data.inputParameterChanges, numSamples);
+    NoteEvents events;
+    events.begin(data.inputEvents);
+
+    if (numSamples < 1 || data.numOutputs < 1 || !data.outputs) {
+        if (frequency.queue && frequency.count > 0) {
+            int32 offset = 0;
+            ParamValue value = 0.0;
+            if (frequency.queue->getPoint(frequency.count - 1, offset, value) == kResultOk)
+                applyFrequency(*this, value);
+        }
+        return kResultOk;
+    }
+
+    const double positionTempo = hostTempoOk ? ctx->tempo : stepsPerSecond * 15.0;
+    const double quartersPerSample = positionTempo / (60.0 * sampleRate);
+    const bool sequencerSteps = seqOn && (!hostMode || playing);
+    const double halfStepVelocity = parameters.value(kHalfStepVelocity);
+    const double outputGainSetting = parameters.value(kOutputGain);
+
+    for (int32 s = 0; s < numSamples; ++s) {
+        // 1. Position, steps, notes, "Frequency" points.
+        double ppq = std::nan("");
+        if (hasPosition) ppq = ctx->projectTimeMusic + quartersPerSample * s;
+        if (sequencerSteps) {
+            bool mainFired = false;
+            bool subFired = false;
+            if (hasPosition) {
+                const auto absolute = static_cast<int64_t>(std::floor(4.0 * ppq + 1e-9));
+                mainFired = sequencer.main.positionFires(absolute);
+                subFired = sequencer.sub.positionFires(absolute);
+            } else {
+                mainFired = sequencer.main.countdownFires();
+                subFired = sequencer.sub.countdownFires();
+            }
+            if (mainFired) {
+                const double value = sequencer.steps[sequencer.main.currentStep];
+                const double velocity = value >= 0.75 ? 1.0 : halfStepVelocity;
+                if (value > 0.0 && velocity > 1e-6) {
+                    trigger(velocity);
+                } else {
+                    gateOff();
+                    if (!subSequencerOn) subRelease();
+                }
+            }
+            if (subFired && subSequencerOn) {
+                if (sequencer.subSteps[sequencer.sub.currentStep] > 0.0)
+                    subStart(1.0);
+                else
+                    subRelease();
+            }
+        }
+        while (events.present && events.current.sampleOffset <= s) {
+            const Event& e = events.current;
+            if (e.type == Event::kNoteOnEvent && e.noteOn.velocity > 0.0f) {
+                trigger(std::min(static_cast<double>(e.noteOn.velocity), 1.0));
+            } else if (e.type == Event::kNoteOffEvent || e.type == Event::kNoteOnEvent) {
+                gateOff();
+                if (!subSequencerOn) subRelease();
+            }
+            events.fetch();
+        }
+        while (frequency.queue && frequency.nextOffset <= s) {
+            applyFrequency(*this, frequency.nextValue);
+            ++frequency.index;
+            frequency.fetch(numSamples);
+        }
+
+        // 2. LFOs and the kick's per-sample values.
+        double k[4];
+        lfos.modulateKickControls(parameters, sampleRate, k);
+        KickSettings kickSettings = kick.settings;
+        kickSettings.tune = 30.0 + 50.0 * k[0];
+        kickSettings.decay = 0.08 + 1.12 * k[1];
+        kickSettings.pitchDrop = 220.0 * k[2];
+        kickSettings.pitchDecay = 0.003 + 0.117 * k[3];
+        kick.setSettings(kickSettings);
+
+        // 3. Ramps of the mixes and dry returns.
+        double r[kRampCount];
+        for (int32_t i = 0; i <= kRampSubDryReturn; ++i) r[i] = ramps[i].advance();
+
+        // 4. Sources.
+        const float kickOut = kick.render();
+        const float waveOut = wave.render();
+        const float oscOut = osc.render();
+
+        // 5. Sub path.
+        float subSignal = sub.render() * static_cast<float>(subTriggerVelocity);
+        subSignal = static_cast<float>(subDeclicker.process(subSignal));
+        const double subMix = r[kRampSubMix];
+        const double softClip = Dsp::clamp(5.882352941176469 * subMix - 4.882352941176469, 0.0, 1.0);
+        const double subGain = subMix <= 0.83 ? subMix * 1.2048192771084338 : 1.0 + 1.5 * softClip;
+        double subOut = subSignal * subGain;
+        if (softClip > 0.0) subOut = subOut / (1.0 + 0.42 * softClip * std::fabs(subOut));
+
+        // 6.-8. Envelope and kick bus.
+        const double env = envelope.next();
+        const auto layered = static_cast<float>(waveOut * r[kRampWaveMix] + kickOut * r[kRampKickMix] +
+                                                oscOut * 0.75 * r[kRampOscMix]);
+        const auto filtered = static_cast<float>(kickFilter.process(layered));
+        const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * env));
+        const auto bus = static_cast<float>(static_cast<float>(subOut) + static_cast<float>(kickBus));
+
+        // 9.-11. Fattener, rumble and the pre-effects sum.
+        const float fat = fattener.process(bus);
+        capture.addReduction(kickFilter.reductionDb());
+        const float rum = rumble.process(bus, kick.amplitude);
+        float x = fat + 0.78f * bus + 0.72f * rum;
+
+        // 12.-15. Tail gate, delay, ambience and long reverb.
+        const double tailGain = tailGate.next(stepsPerSecond);
+        x = delay.process(x);
+        x = ambience.process(x);
+        x = longReverb.process(x, tailGain);
+
+        // 16. Main filter.
+        r[kRampFilterCutoff] = ramps[kRampFilterCutoff].advance();
+        r[kRampFilterResonance] = ramps[kRampFilterResonance].advance();
+        mainFilter.setCutoffAndResonance(logCutoffToPlain(r[kRampFilterCutoff]), r[kRampFilterResonance]);
+        x = mainFilter.process(x);
+
+        // 17.-19. Output gain, declicker, gate, fold and modulation.
+        const auto volume = static_cast<float>(0.2 * r[kRampVolume]);
+        x = outputGain.process(volume * x, outputGainSetting);
+        x = static_cast<float>(outputDeclicker.process(x));
+        x = outputGate.process(x, ppq);
+        x = riftFold.process(x);
+        x = voidMod.process(x);
+
+        // 20.-21. Stereo and dry returns.
+        float left = x;
+        float right = x;
+        stereo.process(x, bus, left, right);
+        const float dry = dryReturnSum({kickOut, waveOut, oscOut, subSignal, triggerVelocity, r[kRampKickDryReturn],
+                                        r[kRampWaveDryReturn], r[kRampOscDryReturn], r[kRampSubDryReturn]}) *
+                          volume;
+        left += dry;
+        right += dry;
+        // The host must never receive a non-finite sample.
+        if (!std::isfinite(left)) left = 0.0f;
+        if (!std::isfinite(right)) right = 0.0f;
+
+        // 22.-23. Meters and LFO phases.
+        capture.addSample(left, right);
+        lfos.advance(parameters, sampleRate);
+
+        // 24. Every channel of every bus: even channels left, odd channels right.
+        for (int32 b = 0; b < data.numOutputs; ++b) {
+            const AudioBusBuffers& busBuffers = data.outputs[b];
+            if (!busBuffers.channelBuffers32) continue;
+            for (int32 c = 0; c < busBuffers.numChannels; ++c) {
+                Sample32* channel = busBuffers.channelBuffers32[c];
+                if (channel) channel[s] = (c & 1) ? right : left;
+            }
+        }
+    }
+
+    transportWasPlaying = playing;
+    for (int32 b = 0; b < data.numOutputs; ++b) data.outputs[b].silenceFlags = 0;
+    return kResultOk;
+}
+
+} // namespace TarnwellPlugin

@@ -1,0 +1,103 @@
+#include "KickGenerator.h"
+
+#include "DspMath.h"
+
+#include <cmath>
+
+namespace TarnwellPlugin {
+
+void KickGenerator::prepare(double sr) {
+    sampleRate = sr;
+    coefficient = Dsp::onePoleCoefficient(83.33333333333333, sr);
+    reset();
+}
+
+void KickGenerator::reset() {
+    phase = time = amplitude = clickLowpass = 0.0;
+    snapSmoothedCopies();
+    smoothedDrive = settings.drive;
+    active = false;
+    noiseState = 0x12345678;
+}
+
+void KickGenerator::restart() {
+    time = 0.0;
+    phase = 0.0;
+    amplitude = 1.0;
+    active = true;
+}
+
+void KickGenerator::snapSmoothedCopies() {
+    smoothedDecay = settings.decay;
+    smoothedTransient = settings.transient;
+    smoothedPunch = settings.punch;
+    smoothedBodyWeight = settings.bodyWeight;
+    smoothedClickTone = settings.clickTone;
+    smoothedTightness = settings.tightness;
+}
+
+void KickGenerator::setSettings(const KickSettings& s) {
+    settings = s;
+    if (!active) snapSmoothedCopies();
+}
+
+KickSettings KickGenerator::settingsFromNormalized(double tune, double decay, double pitchDrop, double pitchDecay,
+                                                   const ParameterBlock& p) {
+    KickSettings s;
+    s.tune = 30.0 + 50.0 * tune;
+    s.decay = 0.08 + 1.12 * decay;
+    s.pitchDrop = 220.0 * pitchDrop;
+    s.pitchDecay = 0.003 + 0.117 * pitchDecay;
+    s.transient = p.value(kKickTransient);
+    s.drive = p.value(kKickDrive);
+    s.punch = p.value(kKickPunch);
+    s.bodyWeight = p.value(kKickBodyWeight);
+    s.clickTone = p.value(kKickClickTone);
+    s.tightness = p.value(kKickTightness);
+    return s;
+}
+
+void KickGenerator::updateParameters(const ParameterBlock& p) {
+    setSettings(settingsFromNormalized(p.value(kKickTune), p.value(kKickDecay), p.value(kKickPitchDrop),
+                                       p.value(kKickPitchDecay), p));
+}
+
+float KickGenerator::render() {
+    if (!active) return 0.0f;
+    const double c = coefficient;
+    smoothedDrive += c * (settings.drive - smoothedDrive);
+    smoothedDecay += c * (settings.decay - smoothedDecay);
+    smoothedTransient += c * (settings.transient - smoothedTransient);
+    smoothedPunch += c * (settings.punch - smoothedPunch);
+    smoothedBodyWeight += c * (settings.bodyWeight - smoothedBodyWeight);
+    smoothedClickTone += c * (settings.clickTone - smoothedClickTone);
+    smoothedTightness += c * (settings.tightness - smoothedTightness);
+
+    const double f = settings.tune + settings.pitchDrop * std::exp(-time / settings.pitchDecay);
+    phase += f / sampleRate;
+    phase -= std::floor(phase);
+
+    const double a = std::exp(-time / (smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight)));
+    amplitude = a;
+
+    noiseState = static_cast<int32_t>(static_cast<uint32_t>(noiseState) * 1664525u + 1013904223u);
+    const double n = noiseState * 4.656612873077393e-10;
+
+    const double clickEnvelope = std::exp(-time / (0.014 - 0.012 * smoothedTightness));
+    const double h = n - clickLowpass;
+    clickLowpass += h * (0.05 + 0.35 * smoothedClickTone);
+
+    const double s1 = std::sin(Dsp::kTwoPi * phase);
+    const double s2 = std::sin(2.0 * Dsp::kTwoPi * phase);
+    const double body = std::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
+                        (1.0 + 0.35 * smoothedBodyWeight);
+    const double punchEnvelope = std::exp(-time / (0.088 - 0.07 * smoothedTightness));
+    const double x = body + 0.8 * smoothedPunch * punchEnvelope * s1 + 0.55 * smoothedTransient * h * clickEnvelope;
+    const double y = std::tanh(x * (1.0 + 7.0 * smoothedDrive));
+
+    time += 1.0 / sampleRate;
+    if (a < 0.0001) active = false;
+    return static_cast<float>(y);
+}
+
+} // namespace TarnwellPlugin

@@ -1,0 +1,60 @@
+#pragma once
+
+// The synthesized kick voice: a sine swept down from tune + pitch drop to tune, with a second
+// harmonic and a saturating body, a pitched punch burst, a noise click and a final drive.
+
+#include "ParameterBlock.h"
+
+#include <cstdint>
+
+namespace TarnwellPlugin {
+
+struct KickSettings {
+    double tune = 43.0;        // Hz
+    double decay = 0.34;       // s
+    double pitchDrop = 165.0;  // Hz
+    double pitchDecay = 0.025; // s
+    double transient = 0.68;
+    double drive = 0.48;
+    double punch = 0.0;
+    double bodyWeight = 0.0;
+    double clickTone = 0.371429;
+    double tightness = 0.666667;
+};
+
+struct KickGenerator {
+    double sampleRate = 44100.0;
+    KickSettings settings;
+    double smoothedDrive = 0.48;
+    double smoothedDecay = 0.34;
+    double coefficient = 1.0;
+    double smoothedTransient = 0.68;
+    double smoothedPunch = 0.0;
+    double smoothedBodyWeight = 0.0;
+    double smoothedClickTone = 0.371429;
+    double smoothedTightness = 0.666667;
+    double phase = 0.0;     // cycles
+    double time = 0.0;      // seconds since the trigger
+    double amplitude = 0.0; // the body's envelope: what ends the voice and ducks the rumble
+    double clickLowpass = 0.0;
+    int32_t noiseState = 0x12345678;
+    bool active = false;
+
+    void prepare(double sr);
+    void reset();
+    void restart();
+
+    // Writes the settings; while idle the glided copies (but drive) jump to them.
+    void setSettings(const KickSettings& s);
+    void updateParameters(const ParameterBlock& p);
+
+    float render();
+
+    static KickSettings settingsFromNormalized(double tune, double decay, double pitchDrop, double pitchDecay,
+                                               const ParameterBlock& p);
+
+private:
+    void snapSmoothedCopies();
+};
+
+} // namespace TarnwellPlugin

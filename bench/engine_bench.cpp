@@ -40,7 +40,23 @@ void heaviestSound(ParameterBlock& p) {
     p.store(kAmbienceType, 0.75);
 }
 
-const Sound kSounds[] = {{"default", defaultSound}, {"heaviest", heaviestSound}};
+// Every sound source at full level through every kick-bus stage (effects at their defaults):
+// the cost of the sources, the kick filter and compressor, the fattener and the rumble.
+void allSourcesSound(ParameterBlock& p) {
+    const ParamId fullIds[] = {kKickGeneratorMix, k909SampleMix, kOscLayerMix, kSubGeneratorMix,
+                               kKickCompression, kSubGeneratorCompressor, kFattenerEnable, kFattenerAmount,
+                               kRumbleAmount, kRumbleDecay, kLFO1Enabled, kLFO2Enabled, kVolumeLFODepth,
+                               kPitchLFODepth, kLfo1Smooth, kLfo2Smooth};
+    for (ParamId id : fullIds) p.store(id, 1.0);
+    p.store(kWaveform, 0.75);              // Triangle
+    p.store(kOscLayerAttack, 0.5);         // the attack's opening low-pass runs
+    p.store(kWaveLayerWaveform, 15.0 / 23); // "Classic 3", the longest recording
+    p.store(kKickFilterMode, 1.0);         // Notch
+    p.store(kKickFilterResonance, 0.7);
+    p.store(kLFO2Target, 1.0);
+}
+
+const Sound kSounds[] = {{"default", defaultSound}, {"heaviest", heaviestSound}, {"all-sources", allSourcesSound}};
 
 void renderBenchmark(benchmark::State& state) {
     const Sound& sound = kSounds[state.range(0)];
@@ -82,6 +98,7 @@ BENCHMARK(renderBenchmark)
     ->Args({1, 44100})
     ->Args({1, 48000})
     ->Args({1, 96000})
+    ->Args({2, 48000})
     ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

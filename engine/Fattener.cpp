@@ -7,12 +7,23 @@
 
 namespace TarnwellPlugin {
 
-Fattener::Fattener() { coefficient = 1.0 - std::exp(-55.55555555555556 / sampleRate); }
+Fattener::Fattener() { computeCoefficients(); }
+
+void Fattener::computeCoefficients() {
+    const double sr = sampleRate;
+    coefficient = 1.0 - std::exp(-55.55555555555556 / sr);
+    inputPole = std::exp(-1068.1415022205297 / sr);             // 170 Hz
+    followerAttack = std::exp(-166.66666666666666 / sr);        // 6 ms
+    followerRelease = std::exp(-16.666666666666668 / sr);       // 60 ms
+    minCrossingSamples = static_cast<uint32_t>(sr / 220.0);
+    maxCrossingSamples = static_cast<uint32_t>(sr / 24.0);
+    derivedTone = -1.0;
+}
 
 void Fattener::prepare(double sr) {
     sampleRate = std::max(sr, 1.0);
     if (!std::isfinite(sampleRate)) sampleRate = 44100.0;
-    coefficient = 1.0 - std::exp(-55.55555555555556 / sampleRate);
+    computeCoefficients();
     reset();
 }
 
@@ -38,14 +49,13 @@ float Fattener::process(float xf) {
     smoothedTone += coefficient * (tone - smoothedTone);
     smoothedAmount += coefficient * (amount - smoothedAmount);
 
-    const double p = std::exp(-1068.1415022205297 / sr);
-    inputLowpass += (1.0 - p) * (x - inputLowpass);
+    inputLowpass += (1.0 - inputPole) * (x - inputLowpass);
     const double lp = inputLowpass;
 
     ++samplesSinceCrossing;
     if (previousLowpass <= 0.0 && lp > 0.0 && envelope > 0.004 &&
-        samplesSinceCrossing >= static_cast<uint32_t>(sr / 220.0)) {
-        if (samplesSinceCrossing <= static_cast<uint32_t>(sr / 24.0)) {
+        samplesSinceCrossing >= minCrossingSamples) {
+        if (samplesSinceCrossing <= maxCrossingSamples) {
             const double estimate = sr / (2.0 * samplesSinceCrossing); // one octave down
             trackedFrequency += 0.28 * (estimate - trackedFrequency);
         }
@@ -54,7 +64,7 @@ float Fattener::process(float xf) {
     previousLowpass = lp;
 
     const double alp = std::fabs(lp);
-    const double q = alp > envelope ? std::exp(-166.66666666666666 / sr) : std::exp(-16.666666666666668 / sr);
+    const double q = alp > envelope ? followerAttack : followerRelease;
     envelope += (1.0 - q) * (alp - envelope);
 
     const double f = Dsp::clamp(trackedFrequency, 18.0, 90.0);
@@ -65,8 +75,11 @@ float Fattener::process(float xf) {
     }
 
     const double s = std::sin(phase) + 0.16 * smoothedTone * std::sin(2.0 * phase);
-    const double r = std::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);
-    outputLowpass += (1.0 - r) * (s * std::sqrt(std::max(envelope, 0.0)) - outputLowpass);
+    if (smoothedTone != derivedTone) {
+        derivedTone = smoothedTone;
+        outputPole = std::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);
+    }
+    outputLowpass += (1.0 - outputPole) * (s * std::sqrt(std::max(envelope, 0.0)) - outputLowpass);
 
     if (!std::isfinite(inputLowpass) || !std::isfinite(envelope) || !std::isfinite(outputLowpass)) {
         // A non-finite bus sample must not stick in the followers.

@@ -27,12 +27,20 @@ struct Fattener {
     double tone = 0.0;
     double amount = 0.0;
 
+    // Per-rate constants and the tone-dependent output pole (recomputed when the tone moves).
+    double inputPole = 0.0, followerAttack = 0.0, followerRelease = 0.0;
+    uint32_t minCrossingSamples = 0, maxCrossingSamples = 0;
+    double derivedTone = -1.0, outputPole = 0.0;
+
     Fattener();
 
     void prepare(double sr);
     void reset();
     void updateParameters(const ParameterBlock& p);
     float process(float x);
+
+private:
+    void computeCoefficients();
 };
 
 } // namespace TarnwellPlugin

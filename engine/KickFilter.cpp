@@ -19,6 +19,7 @@ void KickFilter::prepare(double sr) {
     crossfadeLength = std::max(static_cast<int32_t>(0.01 * sampleRate), 1);
     cutoffCoefficient = 1.0 - std::exp(-55.55555555555556 / sampleRate);
     amountCoefficient = 1.0 - std::exp(-50.0 / sampleRate);
+    derived = Derived{}; // rate-dependent values are computed afresh
     reset();
 }
 
@@ -54,9 +55,16 @@ double KickFilter::stableFrequencyCoefficient(double q) {
 double KickFilter::process(float xf) {
     const double x = xf;
     smoothedCutoff += cutoffCoefficient * (cutoffTarget - smoothedCutoff);
-    double f = 2.0 * std::sin(Dsp::kPi * std::min(0.22 * sampleRate, smoothedCutoff) / sampleRate);
-    const double q = 1.85 * resonance - 2.0;
-    f = std::min(f, stableFrequencyCoefficient(q));
+    Derived& dv = derived;
+    if (smoothedCutoff != dv.cutoff || resonance != dv.resonance) {
+        dv.cutoff = smoothedCutoff;
+        dv.resonance = resonance;
+        dv.q = 1.85 * resonance - 2.0;
+        const double unlimited = 2.0 * std::sin(Dsp::kPi * std::min(0.22 * sampleRate, smoothedCutoff) / sampleRate);
+        dv.f = std::min(unlimited, stableFrequencyCoefficient(dv.q));
+    }
+    const double f = dv.f;
+    const double q = dv.q;
 
     low = low + f * band;
     const double high = x + q * band - low;
@@ -95,22 +103,35 @@ double KickFilter::process(float xf) {
         return y;
     }
 
-    const double tA = Dsp::clamp(0.125 * attack * attack, 0.005, 1000.0);
-    const double tR = Dsp::clamp(90.0 * std::pow(release / 90.0, 1.8), 1.0, 5000.0);
+    if (attack != dv.attackMs || release != dv.releaseMs) {
+        dv.attackMs = attack;
+        dv.releaseMs = release;
+        const double tA = Dsp::clamp(0.125 * attack * attack, 0.005, 1000.0);
+        const double tR = Dsp::clamp(90.0 * std::pow(release / 90.0, 1.8), 1.0, 5000.0);
+        dv.attackCoefficient = std::exp(-1000.0 / (tA * sampleRate));
+        dv.releaseCoefficient = std::exp(-1000.0 / (tR * sampleRate));
+    }
     const double ay = std::fabs(y);
-    const double c = ay > envelope ? std::exp(-1000.0 / (tA * sampleRate)) : std::exp(-1000.0 / (tR * sampleRate));
+    const double c = ay > envelope ? dv.attackCoefficient : dv.releaseCoefficient;
     envelope = ay + (envelope - ay) * c;
     if (!std::isfinite(envelope)) envelope = 0.0;
 
-    const double h = std::pow(10.0, -0.1 - 2.0 * std::pow(a, 1.35));
+    if (a != dv.amount) {
+        dv.amount = a;
+        dv.threshold = std::pow(10.0, -0.1 - 2.0 * std::pow(a, 1.35));
+        dv.ratio = 1.0 + 49.0 * a * a;
+        dv.drive = 1.0 + 11.0 * a * a;
+        dv.tanhDrive = std::tanh(dv.drive);
+        dv.makeUp = std::pow(10.0, 0.9 * a * a);
+        dv.wet = std::min(1.2 * a, 1.0);
+    }
+    const double h = dv.threshold;
     double g = 1.0;
-    if (envelope > h) g = ((envelope - h) / (1.0 + 49.0 * a * a) + h) / std::max(envelope, 1e-6);
-    reduction = std::max(-20.0 * std::log10(std::max(g, 1e-6)), 0.0);
+    if (envelope > h) g = ((envelope - h) / dv.ratio + h) / std::max(envelope, 1e-6);
+    reduction = g < 1.0 ? std::max(-20.0 * std::log10(std::max(g, 1e-6)), 0.0) : 0.0;
 
-    const double drive = 1.0 + 11.0 * a * a;
-    const double z = std::tanh(y * drive * g * std::pow(10.0, 0.9 * a * a)) / std::tanh(drive);
-    const double w = std::min(1.2 * a, 1.0);
-    return y + w * (z - y);
+    const double z = std::tanh(y * dv.drive * g * dv.makeUp) / dv.tanhDrive;
+    return y + dv.wet * (z - y);
 }
 
 } // namespace TarnwellPlugin

@@ -45,6 +45,17 @@ struct KickFilter {
     // The largest frequency coefficient that keeps the filter stable for a damping term q
     // (the poles of the state update stay inside the unit circle with a margin).
     static double stableFrequencyCoefficient(double q);
+
+    // Values derived from the settings above, recomputed only when their inputs change (so the
+    // per-sample path mostly skips its transcendental functions without changing a result).
+    struct Derived {
+        double attackMs = -1.0, releaseMs = -1.0; // inputs of the follower coefficients
+        double attackCoefficient = 0.0, releaseCoefficient = 0.0;
+        double amount = -1.0; // input of the amount-dependent values
+        double threshold = 1.0, ratio = 1.0, drive = 1.0, tanhDrive = 1.0, makeUp = 1.0, wet = 0.0;
+        double cutoff = -1.0, resonance = -1.0; // inputs of the filter coefficient
+        double f = 0.0, q = -2.0;
+    } derived;
 };
 
 } // namespace TarnwellPlugin

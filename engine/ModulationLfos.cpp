@@ -50,9 +50,13 @@ void ModulationLfos::modulateKickControls(const ParameterBlock& p, double sample
     for (int32_t i = 0; i < 2; ++i) {
         const double raw = rawValue(i, p);
         const double smooth = p.value(kIds[i].smooth);
-        const double tau = 0.2 * smooth * smooth;
-        const double c = tau <= 1e-6 ? 1.0 : 1.0 - std::exp(-1.0 / (sampleRate * tau));
-        output[i] += c * (raw - output[i]);
+        if (smooth != derivedSmooth[i] || sampleRate != derivedRate[i]) {
+            derivedSmooth[i] = smooth;
+            derivedRate[i] = sampleRate;
+            const double tau = 0.2 * smooth * smooth;
+            smoothingCoefficient[i] = tau <= 1e-6 ? 1.0 : 1.0 - std::exp(-1.0 / (sampleRate * tau));
+        }
+        output[i] += smoothingCoefficient[i] * (raw - output[i]);
     }
     for (int32_t i = 0; i < 2; ++i) {
         if (!p.on(kIds[i].enabled)) continue;

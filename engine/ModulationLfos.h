@@ -17,6 +17,10 @@ struct ModulationLfos {
     double output[2] = {0.0, 0.0}; // smoothed values
     double held[2] = {0.0, 0.0};   // Sample & Hold values
     uint32_t noiseState = 0x51F15EEDu; // shared by both; reset leaves it alone
+    // The smoothing coefficient of each LFO for the (smooth, rate) it was last computed for.
+    double derivedSmooth[2] = {-1.0, -1.0};
+    double derivedRate[2] = {-1.0, -1.0};
+    double smoothingCoefficient[2] = {1.0, 1.0};
 
     // Phases, outputs and held values to 0.
     void reset();

@@ -21,6 +21,7 @@ void RumbleBank::computeCoefficients() {
     amountCoefficient = 1.0 - std::exp(-50.0 / sampleRate);
     driveCoefficient = 1.0 - std::exp(-83.33333333333333 / sampleRate);
     duckCoefficient = 1.0 - std::exp(-166.66666666666666 / sampleRate);
+    derivedTone = -1.0;
 }
 
 void RumbleBank::computeFeedbackGains() {
@@ -58,7 +59,11 @@ float RumbleBank::process(float x, double kickAmplitude) {
     smoothedDrive += driveCoefficient * (drive - smoothedDrive);
     smoothedAmount += amountCoefficient * (amount - smoothedAmount);
 
-    const float d = static_cast<float>(1.0 - std::exp(-Dsp::kTwoPi * tone / sampleRate));
+    if (tone != derivedTone) {
+        derivedTone = tone;
+        damping = static_cast<float>(1.0 - std::exp(-Dsp::kTwoPi * tone / sampleRate));
+    }
+    const float d = damping;
     // Unprepared lines read 0 and ignore writes, so the bank is silent until prepare.
     for (CombLine& line : lines) line.damping = line.damping + (line.read() - line.damping) * d;
     for (int32_t i = 0; i < kLineCount; ++i)

@@ -28,6 +28,9 @@ struct RumbleBank {
     double duckCoefficient = 0.0; // 6 ms
     // Feedback gain of each line for the current decay (-60 dB after the decay time).
     double feedbackGain[kLineCount] = {1.0, 1.0, 1.0, 1.0};
+    // The damping coefficient for the current tone (recomputed when the tone changes).
+    double derivedTone = -1.0;
+    float damping = 0.0f;
 
     RumbleBank();
 

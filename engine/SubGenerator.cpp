@@ -40,6 +40,7 @@ void SubGenerator::computeCoefficients() {
     followerRelease = std::exp(-11.11111111111111 / sr);
     gainRise = std::exp(-1.0 / (0.075 * sr));
     gainFall = std::exp(-1.0 / (0.006 * sr));
+    derivedTone = derivedCompressor = derivedDrive = -1.0; // rate-dependent: computed afresh
 }
 
 void SubGenerator::prepare(double sr) {
@@ -157,21 +158,32 @@ float SubGenerator::render() {
     envelopeTime += 1.0 / sr;
 
     // Tone low-pass, 90 Hz .. 9 kHz.
-    const double p = std::exp(-565.4866776461628 * std::exp2(6.643856189774724 * to) / sr);
-    toneLowpass += (1.0 - p) * (level * v - toneLowpass);
+    if (to != derivedTone) {
+        derivedTone = to;
+        tonePole = std::exp(-565.4866776461628 * std::exp2(6.643856189774724 * to) / sr);
+    }
+    toneLowpass += (1.0 - tonePole) * (level * v - toneLowpass);
 
-    const double g = 8.0 * dv * dv;
-    const double y = std::tanh(toneLowpass * (1.0 + g)) / std::tanh(1.0 + g);
+    if (dv != derivedDrive) {
+        derivedDrive = dv;
+        driveGain = 1.0 + 8.0 * dv * dv;
+        driveNormalizer = std::tanh(driveGain);
+    }
+    const double y = std::tanh(toneLowpass * driveGain) / driveNormalizer;
 
     // Compressor.
     const double ay = std::fabs(y);
     const double q = ay > compressorFollower ? followerAttack : followerRelease;
     compressorFollower += (1.0 - q) * (ay - compressorFollower);
-    const double threshold = std::pow(10.0, -0.3 - 1.2 * co);
-    double gain = compressorFollower > threshold
-                      ? std::pow(compressorFollower / threshold, 1.0 / (1.0 + 11.0 * co) - 1.0)
-                      : 1.0;
-    gain *= std::pow(10.0, 0.65 * co);
+    if (co != derivedCompressor) {
+        derivedCompressor = co;
+        compressorThreshold = std::pow(10.0, -0.3 - 1.2 * co);
+        compressorExponent = 1.0 / (1.0 + 11.0 * co) - 1.0;
+        compressorMakeUp = std::pow(10.0, 0.65 * co);
+    }
+    const double threshold = compressorThreshold;
+    double gain = compressorFollower > threshold ? std::pow(compressorFollower / threshold, compressorExponent) : 1.0;
+    gain *= compressorMakeUp;
     const double r = gain >= compressorGain ? gainRise : gainFall;
     compressorGain += (1.0 - r) * (gain - compressorGain);
     const double out = y + co * (std::tanh(compressorGain * y) - y);

@@ -53,6 +53,12 @@ struct SubGenerator {
     void release();
     float render();
 
+    // Values derived from smoothed controls, recomputed only when those change (the controls
+    // settle, so the per-sample path usually skips these exponentials and powers).
+    double derivedTone = -1.0, tonePole = 0.0;
+    double derivedCompressor = -1.0, compressorThreshold = 1.0, compressorMakeUp = 1.0, compressorExponent = 0.0;
+    double derivedDrive = -1.0, driveGain = 1.0, driveNormalizer = 1.0;
+
 private:
     void computeCoefficients();
 };

@@ -56,7 +56,25 @@ void allSourcesSound(ParameterBlock& p) {
     p.store(kLFO2Target, 1.0);
 }
 
-const Sound kSounds[] = {{"default", defaultSound}, {"heaviest", heaviestSound}, {"all-sources", allSourcesSound}};
+// The heaviest sound with the output stages at their costliest: "Output Gain" in its drive range,
+// the fold and the modulator fully in, every effect at its longest.
+void everyEffectDrivenSound(ParameterBlock& p) {
+    heaviestSound(p);
+    p.store(kOutputGain, 0.8);
+    p.store(kRiftFoldAmount, 1.0);
+    p.store(kRiftFoldMix, 1.0);
+    p.store(kVoidModRate, 1.0);
+    p.store(kVoidModDepth, 1.0);
+    p.store(kDelayTime, 1.0);
+    p.store(kAmbienceDecay, 1.0);
+    p.store(kLongReverbPreDelay, 1.0);
+    p.store(kStereoEnhancerWidth, 1.0);
+}
+
+const Sound kSounds[] = {{"default", defaultSound},
+                         {"heaviest", heaviestSound},
+                         {"every effect driven", everyEffectDrivenSound},
+                         {"all sources", allSourcesSound}};
 
 void renderBenchmark(benchmark::State& state) {
     const Sound& sound = kSounds[state.range(0)];
@@ -98,7 +116,10 @@ BENCHMARK(renderBenchmark)
     ->Args({1, 44100})
     ->Args({1, 48000})
     ->Args({1, 96000})
+    ->Args({2, 44100})
     ->Args({2, 48000})
+    ->Args({2, 96000})
+    ->Args({3, 48000})
     ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -1,7 +1,8 @@
 #pragma once
 
-// The four Extended Mix dry returns, added after the effects.
-// Not built yet: returns nothing so the render road keeps its final order.
+// The four Extended Mix dry returns, added to both channels after the effects. They bypass the
+// kick filter, the envelope, the effects and "Output Gain"; only "Volume" scales them (the road
+// multiplies this sum by 0.2 x the "Volume" ramp).
 
 namespace TarnwellPlugin {
 
@@ -17,6 +18,13 @@ struct DryReturnInputs {
     double subReturn;
 };
 
-inline float dryReturnSum(const DryReturnInputs&) { return 0.0f; }
+// 0 up to a return of 0.83, rising to 1 at 1.0.
+double dryReturnBoost(double v);
+// One of the kick, wave and osc returns: up to three times louder, then softly clipped.
+double dryReturnLayer(double v, double signal, double velocity);
+// The sub return: tanh((d + 5 d^2) s).
+double dryReturnSub(double d, double sub);
+// (kick + wave) + (osc + sub), before the road's "Volume" factor.
+float dryReturnSum(const DryReturnInputs& in);
 
 } // namespace TarnwellPlugin

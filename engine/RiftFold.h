@@ -1,19 +1,44 @@
 #pragma once
 
-// The wave folder ("RIFT FOLD").
-// Not built yet: passes its input through unchanged so the render road keeps its final order.
+// The wave folder ("RIFT FOLD"): a sine fold followed by tanh, mixed with the dry signal.
 
+#include "DspMath.h"
 #include "ParameterBlock.h"
+
+#include <cmath>
 
 namespace TarnwellPlugin {
 
 struct RiftFold {
     double sampleRate = 44100.0;
+    double coefficient = Dsp::onePoleCoefficient(55.55555555555556, 44100.0); // 18 ms
+    double smoothedEnable = 0.0;
+    double smoothedAmount = 0.0;
+    double smoothedMix = 0.0;
+    double enable = 0.0;
+    double amount = 0.0;
+    double mix = 0.0;
 
-    void prepare(double sr) { sampleRate = sr; }
-    void reset() {}
-    void updateParameters(const ParameterBlock&) {}
-    float process(float x) { return x; }
+    void prepare(double sr);
+    void reset();
+    void updateParameters(const ParameterBlock& p);
+
+    // The fold of x at amount a, before the mix.
+    static double fold(double x, double a) {
+        const double spread = 1.0 + 13.0 * a;
+        const double folded = std::asin(std::sin(x * (Dsp::kPi * 0.5) * spread));
+        return std::tanh(folded * (0.6366197723675814 + 1.5915494309189535 * a)) / std::sqrt(spread);
+    }
+
+    float process(float x) {
+        smoothedEnable += coefficient * (enable - smoothedEnable);
+        smoothedAmount += coefficient * (amount - smoothedAmount);
+        smoothedMix += coefficient * (mix - smoothedMix);
+        const double w = smoothedMix * smoothedEnable;
+        if (w < 1e-6) return x;
+        const double y = fold(x, smoothedAmount);
+        return static_cast<float>(x + w * (y - x));
+    }
 };
 
 } // namespace TarnwellPlugin

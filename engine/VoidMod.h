@@ -1,19 +1,52 @@
 #pragma once
 
-// The amplitude modulator ("VOID MOD").
-// Not built yet: passes its input through unchanged so the render road keeps its final order.
+// The amplitude modulator ("VOID MOD"): from slow tremolo (0.15 Hz) to ring modulation (120 Hz).
+// Its phase runs continuously; triggers do not reset it.
 
+#include "DspMath.h"
 #include "ParameterBlock.h"
+
+#include <cmath>
 
 namespace TarnwellPlugin {
 
 struct VoidMod {
     double sampleRate = 44100.0;
+    double coefficient = Dsp::onePoleCoefficient(55.55555555555556, 44100.0); // 18 ms
+    double phase = 0.0; // radians
+    double smoothedEnable = 0.0;
+    double smoothedRate = 0.0;
+    double smoothedDepth = 0.0;
+    double enable = 0.0;
+    double rate = 0.0;
+    double depth = 0.0;
+    // The phase step of the last smoothed rate (the glide settles, so this is rarely recomputed).
+    double incrementRate = -1.0;
+    double increment = 0.0;
 
-    void prepare(double sr) { sampleRate = sr; }
-    void reset() {}
-    void updateParameters(const ParameterBlock&) {}
-    float process(float x) { return x; }
+    void prepare(double sr);
+    void reset();
+    void updateParameters(const ParameterBlock& p);
+
+    static double frequencyHz(double normalizedRate) { return 0.15 * std::exp2(9.643856189774725 * normalizedRate); }
+
+    float process(float x) {
+        smoothedEnable += coefficient * (enable - smoothedEnable);
+        smoothedRate += coefficient * (rate - smoothedRate);
+        smoothedDepth += coefficient * (depth - smoothedDepth);
+        if (smoothedRate != incrementRate) {
+            incrementRate = smoothedRate;
+            increment = Dsp::kTwoPi * frequencyHz(smoothedRate) / sampleRate;
+        }
+        phase += increment;
+        if (phase >= Dsp::kTwoPi) {
+            phase -= Dsp::kTwoPi;
+            // At a tiny sample rate one step can exceed a whole turn.
+            if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
+        }
+        const double d = smoothedDepth * smoothedEnable;
+        return static_cast<float>(x * ((1.0 - d) + d * std::sin(phase)));
+    }
 };
 
 } // namespace TarnwellPlugin

@@ -241,3 +241,62 @@ TEST(KickFilter, UnpreparedFilterIsSafe) {
     EXPECT_EQ(k.process(0.5f), 0.5);
     EXPECT_EQ(k.reductionDb(), 0.0f);
 }
+
+TEST(KickFilter, StabilityLimitLeavesOutputAt44100AndAboveBitIdentical) {
+    // The filter without any limit, written out from its difference equations.
+    for (double sr : {44100.0, 48000.0, 96000.0, 192000.0}) {
+        for (double res : {0.0, 0.5, 1.0}) {
+            for (double mode : {0.25, 0.5, 0.75, 1.0}) {
+                SCOPED_TRACE(::testing::Message() << sr << " " << res << " " << mode);
+                KickFilter k;
+                k.prepare(sr);
+                ParameterBlock p;
+                filterParams(p, mode, 1.0, res);
+                k.updateParameters(p);
+                k.reset();
+                k.modeChanged = false;
+                const double c = 1.0 - std::exp(-55.55555555555556 / sr);
+                double fc = 5000.0, low = 0.0, band = 0.0;
+                const int32_t m = static_cast<int32_t>(4 * mode + 0.5);
+                uint32_t noise = 7;
+                for (int32_t i = 0; i < 5000; ++i) {
+                    noise = noise * 1664525u + 1013904223u;
+                    const float x = static_cast<float>(noise * 4.656612873077393e-10 - 1.0);
+                    fc += c * (5000.0 - fc);
+                    const double f = 2.0 * std::sin(kPi * std::min(0.22 * sr, fc) / sr);
+                    const double q = 1.85 * res - 2.0;
+                    low = low + f * band;
+                    const double high = x + q * band - low;
+                    band = band + f * high;
+                    const double y = m == 1 ? low : m == 2 ? high : m == 3 ? band : high + low;
+                    ASSERT_EQ(k.process(x), y) << i;
+                }
+            }
+        }
+    }
+}
+
+TEST(KickFilter, WithoutTheLimitTheFilterWouldDivergeAt22050) {
+    // The unlimited coefficient at 5 kHz (capped at 0.22 sr) and resonance 0 puts a pole outside
+    // the unit circle: the integrators grow without bound even in mode Off, where nobody hears
+    // them, until the next mode change crossfades from a non-finite value.
+    const double sr = 22050.0;
+    const double f = 2.0 * std::sin(kPi * 0.22 * sr / sr);
+    double low = 0.0, band = 0.0;
+    for (int32_t i = 0; i < 2000; ++i) {
+        const double x = i == 0 ? 1.0 : 0.0;
+        low = low + f * band;
+        const double high = x - 2.0 * band - low;
+        band = band + f * high;
+    }
+    EXPECT_FALSE(std::fabs(low) + std::fabs(band) < 1e6); // grown past 1e6, or already inf/NaN
+    // The engine's filter at the same settings stays small.
+    KickFilter k;
+    k.prepare(sr);
+    ParameterBlock p;
+    filterParams(p, 0.0, 1.0, 0.0);
+    k.updateParameters(p);
+    k.process(1.0f);
+    for (int32_t i = 1; i < 2000; ++i) k.process(0.0f);
+    EXPECT_LT(std::fabs(k.low) + std::fabs(k.band), 1e-3);
+}

@@ -367,8 +367,16 @@ TEST(WaveLayerSelection, CrossfadeOnlyWhileSounding) {
     w.selectTable(9); // 2 -> 9: 30 ms
     EXPECT_EQ(w.crossfadeLength, 1323);
     EXPECT_EQ(w.previousTable, 2u);
-    w.restart(); // a hit drops the running crossfade
+    w.restart(); // a hit drops the running crossfade: only the current table plays
     EXPECT_EQ(w.crossfadeRemaining, 0);
+    EXPECT_FLOAT_EQ(w.render(), 0.25f);
+    // While the layer waits out its delay no crossfade starts.
+    w.delay = 100;
+    w.restart();
+    w.render();
+    w.selectTable(0);
+    EXPECT_EQ(w.crossfadeRemaining, 0);
+    EXPECT_EQ(w.currentTable, 0u);
 }
 
 TEST(WaveLayerRender, DelayPitchEnvelopesAndGain) {

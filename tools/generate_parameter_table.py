@@ -170,7 +170,7 @@ def write(params, out):
         if p["entries"]:
             arr = f"k{n[1:]}Entries"
             qualified = "ParameterTableData::" + arr
-            lists.append(f"constexpr const char* {arr}[] = {{" + ", ".join(c_string(e) for e in p["entries"]) + "};")
+            lists.append(f"inline constexpr const char* {arr}[] = {{" + ", ".join(c_string(e) for e in p["entries"]) + "};")
             p["entries_ref"] = (qualified, len(p["entries"]))
     inc.append("#ifdef PARAMETER_TABLE_ENTRY_LISTS")
     inc += lists

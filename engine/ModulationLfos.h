@@ -1,7 +1,7 @@
 #pragma once
 
-// The two LFOs that modulate the kick's tune, decay, pitch drop or pitch decay.
-// Not built yet: the kick plays its stored values.
+// The two LFOs that modulate the kick's tune, decay, pitch drop or pitch decay. They act on
+// per-sample copies of the normalized kick controls and never change the stored parameters.
 
 #include "ParameterBlock.h"
 
@@ -10,25 +10,30 @@
 namespace TarnwellPlugin {
 
 struct ModulationLfos {
-    double phase[2] = {0.0, 0.0};
-    double output[2] = {0.0, 0.0};
-    double held[2] = {0.0, 0.0};
-    uint32_t noiseState = 0x51F15EEDu;
+    enum Shape : int32_t { kSine = 0, kSquare = 1, kTriangle = 2, kSampleAndHold = 3 };
+    enum Target : int32_t { kTune = 0, kDecay = 1, kPitchDrop = 2, kPitchDecay = 3 };
 
-    void reset() {}
-    // A trigger restarts the phase of each LFO whose retrig is on.
-    void retrigger(const ParameterBlock&) {}
+    double phase[2] = {0.0, 0.0};  // radians, [0, 2 pi)
+    double output[2] = {0.0, 0.0}; // smoothed values
+    double held[2] = {0.0, 0.0};   // Sample & Hold values
+    uint32_t noiseState = 0x51F15EEDu; // shared by both; reset leaves it alone
+    // The smoothing coefficient of each LFO for the (smooth, rate) it was last computed for.
+    double derivedSmooth[2] = {-1.0, -1.0};
+    double derivedRate[2] = {-1.0, -1.0};
+    double smoothingCoefficient[2] = {1.0, 1.0};
+
+    // Phases, outputs and held values to 0.
+    void reset();
+    // A trigger restarts the phase of each LFO whose retrig is on (outputs and held values stay).
+    void retrigger(const ParameterBlock& p);
     // K: the normalized "Kick Tune", "Kick Decay", "Kick Pitch Drop", "Kick Pitch Decay" of this
-    // sample; the LFOs add their modulation to them.
-    void modulateKickControls(const ParameterBlock& p, double sampleRate, double (&k)[4]) {
-        (void)sampleRate;
-        k[0] = p.value(kKickTune);
-        k[1] = p.value(kKickDecay);
-        k[2] = p.value(kKickPitchDrop);
-        k[3] = p.value(kKickPitchDecay);
-    }
+    // sample, with the enabled LFOs' modulation added (each addition clamped to [0, 1]).
+    void modulateKickControls(const ParameterBlock& p, double sampleRate, double (&k)[4]);
     // After the sample's output: phases advance, Sample & Hold values change at each wrap.
-    void advance(const ParameterBlock&, double) {}
+    void advance(const ParameterBlock& p, double sampleRate);
+
+    // The unsmoothed shape value of one LFO at its current phase.
+    double rawValue(int32_t lfo, const ParameterBlock& p) const;
 };
 
 } // namespace TarnwellPlugin

@@ -1,21 +1,49 @@
 #pragma once
 
-// The osc layer: one of five waveforms at the "Frequency" pitch under the kick.
-// Not built yet: passes its input through unchanged so the render road keeps its final order.
+// The osc layer: one of five waveforms at the "Frequency" pitch under the kick, with a start
+// delay, a smootherstep attack that also opens a one-pole low-pass, and an exponential decay.
 
 #include "ParameterBlock.h"
+
+#include <cstdint>
 
 namespace TarnwellPlugin {
 
 struct OscLayer {
-    double sampleRate = 44100.0;
+    enum Shape : int32_t { kSine = 0, kSquare = 1, kSaw = 2, kTriangle = 3, kNoise = 4 };
 
-    void prepare(double sr) { sampleRate = sr; }
-    void reset() {}
-    void updateParameters(const ParameterBlock&) {}
-    void restart() {}
-    void setFrequencyFromNormalized(double) {}
-    float render() { return 0.0f; }
+    // Settings.
+    double sampleRate = 44100.0;
+    double frequency = 60.0;      // Hz
+    double vibratoRate = 0.1;     // Hz
+    double vibratoDepth = 0.0;    // semitones
+    double attack = 0.0;          // s
+    double decayTarget = 0.2;     // s
+    double smoothedDecay = 0.2;   // s
+    double smoothingCoefficient = 0.0; // 20 ms at the sample rate
+    int64_t delay = 0;            // samples
+    int32_t shape = kSine;
+
+    // Voice.
+    double phase = 0.0;        // radians
+    double vibratoPhase = 0.0; // radians
+    double t = 0.0;            // seconds since the sound began (after the delay)
+    double filter = 0.0;
+    uint64_t delayCountdown = 0;
+    uint32_t noiseState = 0x12345678u;
+    bool active = false;
+
+    OscLayer();
+
+    void prepare(double sr);
+    void reset();
+    void updateParameters(const ParameterBlock& p);
+    // Frequency from a normalized "Frequency" value (also applied sample-accurately by the road).
+    void setFrequencyFromNormalized(double v);
+    void restart();
+    float render();
+    // The raw waveform value at the current phase; advances the phases.
+    double oscillate();
 };
 
 } // namespace TarnwellPlugin

@@ -97,17 +97,21 @@ inline double defaultNormalized(const ParameterSpec& p) {
 inline constexpr ParamId kMinParamId = kFrequency;
 inline constexpr ParamId kMaxParamId = kSequencerEnabled;
 
+// Id -> registration index, built at compile time. At namespace scope so that a lookup at run
+// time reads one static table instead of rebuilding a local copy on every call (the render reads
+// parameters per sample).
+inline constexpr auto kParameterIndexLookup = [] {
+    std::array<int16_t, kMaxParamId - kMinParamId + 1> t{};
+    for (auto& v : t) v = -1;
+    for (size_t i = 0; i < std::size(kParameterTable); ++i)
+        t[kParameterTable[i].id - kMinParamId] = static_cast<int16_t>(i);
+    return t;
+}();
+
 // Registration index of an id, or -1 when no parameter has it.
 constexpr int32_t parameterIndex(uint32_t id) {
-    constexpr auto lookup = [] {
-        std::array<int16_t, kMaxParamId - kMinParamId + 1> t{};
-        for (auto& v : t) v = -1;
-        for (size_t i = 0; i < std::size(kParameterTable); ++i)
-            t[kParameterTable[i].id - kMinParamId] = static_cast<int16_t>(i);
-        return t;
-    }();
     if (id < kMinParamId || id > kMaxParamId) return -1;
-    return lookup[id - kMinParamId];
+    return kParameterIndexLookup[id - kMinParamId];
 }
 
 inline const ParameterSpec* findParameter(uint32_t id) {

@@ -1,21 +1,66 @@
 #pragma once
 
-// The sub voice with its own envelope and compressor.
-// Not built yet: passes its input through unchanged so the render road keeps its final order.
+// The sub voice: its own pitch sweep, attack contour, transient noise, body harmonic, swell,
+// tone low-pass, drive, a time-driven four-stage envelope with release and a one-knob compressor.
+// Every control is a normalized 0..1 value; the formulas in render() give them their meaning.
 
 #include "ParameterBlock.h"
+
+#include <cstdint>
 
 namespace TarnwellPlugin {
 
 struct SubGenerator {
-    double sampleRate = 44100.0;
+    // Control slots, in the order of their parameters.
+    enum Control : int32_t {
+        kPitch, kDrop, kSweep, kAttack, kTransient, kSoften, kBody, kDecay, kSwell, kTone, kDrive,
+        kCompressor, kControlCount
+    };
+    enum EnvelopeControl : int32_t { kEnvA, kEnvD, kEnvS, kEnvR, kEnvelopeControlCount };
 
-    void prepare(double sr) { sampleRate = sr; }
-    void reset() {}
-    void updateParameters(const ParameterBlock&) {}
-    void start() {}
-    void release() {}
-    float render() { return 0.0f; }
+    double sampleRate = 44100.0;
+    double phase = 0.0; // radians
+    double t = 0.0;     // seconds since the start
+    double toneLowpass = 0.0;
+    double smoothed[kControlCount];
+    double target[kControlCount];
+    double envelopeSmoothed[kEnvelopeControlCount];
+    double envelopeTarget[kEnvelopeControlCount];
+    double envelopeTime = 0.0;
+    double releaseTime = 0.0;
+    double envelopeLevel = 1.0;
+    double releaseStartLevel = 1.0;
+    double compressorFollower = 0.0;
+    double compressorGain = 1.0;
+    uint32_t noiseState = 0x0808BD11u;
+    bool active = false;
+    bool releasing = false;
+
+    // Per-rate constants (derived from sampleRate in prepare; 44100 Hz values before it).
+    double controlCoefficient = 0.0;    // 12 ms
+    double compressorCoefficient = 0.0; // 50 ms
+    double followerAttack = 0.0;        // exp(-400/sr)
+    double followerRelease = 0.0;       // exp(-11.11/sr)
+    double gainRise = 0.0;              // exp(-1/(0.075 sr))
+    double gainFall = 0.0;              // exp(-1/(0.006 sr))
+
+    SubGenerator(); // smoothed copies and targets start at the parameters' defaults
+
+    void prepare(double sr);
+    void reset();
+    void updateParameters(const ParameterBlock& p);
+    void start();
+    void release();
+    float render();
+
+    // Values derived from smoothed controls, recomputed only when those change (the controls
+    // settle, so the per-sample path usually skips these exponentials and powers).
+    double derivedTone = -1.0, tonePole = 0.0;
+    double derivedCompressor = -1.0, compressorThreshold = 1.0, compressorMakeUp = 1.0, compressorExponent = 0.0;
+    double derivedDrive = -1.0, driveGain = 1.0, driveNormalizer = 1.0;
+
+private:
+    void computeCoefficients();
 };
 
 } // namespace TarnwellPlugin

@@ -1,0 +1,92 @@
+#include "Fattener.h"
+
+#include "DspMath.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace TarnwellPlugin {
+
+Fattener::Fattener() { computeCoefficients(); }
+
+void Fattener::computeCoefficients() {
+    const double sr = sampleRate;
+    coefficient = 1.0 - std::exp(-55.55555555555556 / sr);
+    inputPole = std::exp(-1068.1415022205297 / sr);             // 170 Hz
+    followerAttack = std::exp(-166.66666666666666 / sr);        // 6 ms
+    followerRelease = std::exp(-16.666666666666668 / sr);       // 60 ms
+    minCrossingSamples = static_cast<uint32_t>(sr / 220.0);
+    maxCrossingSamples = static_cast<uint32_t>(sr / 24.0);
+    derivedTone = -1.0;
+}
+
+void Fattener::prepare(double sr) {
+    sampleRate = std::max(sr, 1.0);
+    if (!std::isfinite(sampleRate)) sampleRate = 44100.0;
+    computeCoefficients();
+    reset();
+}
+
+void Fattener::reset() {
+    inputLowpass = previousLowpass = envelope = phase = 0.0;
+    trackedFrequency = 45.0;
+    outputLowpass = 0.0;
+    samplesSinceCrossing = 0;
+    smoothedEnable = smoothedTone = smoothedAmount = 0.0;
+    enable = tone = amount = 0.0; // the next parameter update writes them again
+}
+
+void Fattener::updateParameters(const ParameterBlock& p) {
+    enable = p.on(kFattenerEnable) ? 1.0 : 0.0;
+    tone = p.value(kFattenerTone);
+    amount = p.value(kFattenerAmount);
+}
+
+float Fattener::process(float xf) {
+    const double x = xf;
+    const double sr = sampleRate;
+    smoothedEnable += coefficient * (enable - smoothedEnable);
+    smoothedTone += coefficient * (tone - smoothedTone);
+    smoothedAmount += coefficient * (amount - smoothedAmount);
+
+    inputLowpass += (1.0 - inputPole) * (x - inputLowpass);
+    const double lp = inputLowpass;
+
+    ++samplesSinceCrossing;
+    if (previousLowpass <= 0.0 && lp > 0.0 && envelope > 0.004 &&
+        samplesSinceCrossing >= minCrossingSamples) {
+        if (samplesSinceCrossing <= maxCrossingSamples) {
+            const double estimate = sr / (2.0 * samplesSinceCrossing); // one octave down
+            trackedFrequency += 0.28 * (estimate - trackedFrequency);
+        }
+        samplesSinceCrossing = 0;
+    }
+    previousLowpass = lp;
+
+    const double alp = std::fabs(lp);
+    const double q = alp > envelope ? followerAttack : followerRelease;
+    envelope += (1.0 - q) * (alp - envelope);
+
+    const double f = Dsp::clamp(trackedFrequency, 18.0, 90.0);
+    phase += Dsp::kTwoPi * f / sr;
+    if (phase >= Dsp::kTwoPi) {
+        phase -= Dsp::kTwoPi;
+        if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
+    }
+
+    const double s = std::sin(phase) + 0.16 * smoothedTone * std::sin(2.0 * phase);
+    if (smoothedTone != derivedTone) {
+        derivedTone = smoothedTone;
+        outputPole = std::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);
+    }
+    outputLowpass += (1.0 - outputPole) * (s * std::sqrt(std::max(envelope, 0.0)) - outputLowpass);
+
+    if (!std::isfinite(inputLowpass) || !std::isfinite(envelope) || !std::isfinite(outputLowpass)) {
+        // A non-finite bus sample must not stick in the followers.
+        inputLowpass = previousLowpass = envelope = outputLowpass = 0.0;
+        return 0.0f;
+    }
+    return static_cast<float>(0.92 * smoothedEnable * smoothedAmount * std::tanh(1.55 * outputLowpass));
+}
+
+} // namespace TarnwellPlugin

@@ -1,0 +1,197 @@
+#include "SubGenerator.h"
+
+#include "DspMath.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace TarnwellPlugin {
+
+namespace {
+
+constexpr uint32_t kControlIds[SubGenerator::kControlCount] = {
+    kSubGeneratorPitch,  kSubGeneratorDrop,  kSubGeneratorSweep, kSubGeneratorAttack,
+    kSubGeneratorTransient, kSubGeneratorSoften, kSubGeneratorBody, kSubGeneratorDecay,
+    kSubGeneratorSwell,  kSubGeneratorTone,  kSubGeneratorDrive, kSubGeneratorCompressor};
+constexpr uint32_t kEnvelopeIds[SubGenerator::kEnvelopeControlCount] = {
+    kSubGeneratorADSRAttack, kSubGeneratorADSRDecay, kSubGeneratorADSRSustain, kSubGeneratorADSRRelease};
+
+double smoothstep(double u) { return u * u * (3.0 - 2.0 * u); }
+
+double tableDefault(uint32_t id) {
+    const ParameterSpec* spec = findParameter(id);
+    return spec ? ParameterBlock::clampNormalized(defaultNormalized(*spec)) : 0.0;
+}
+
+} // namespace
+
+SubGenerator::SubGenerator() {
+    for (int32_t i = 0; i < kControlCount; ++i) smoothed[i] = target[i] = tableDefault(kControlIds[i]);
+    for (int32_t i = 0; i < kEnvelopeControlCount; ++i)
+        envelopeSmoothed[i] = envelopeTarget[i] = tableDefault(kEnvelopeIds[i]);
+    computeCoefficients();
+}
+
+void SubGenerator::computeCoefficients() {
+    const double sr = sampleRate;
+    controlCoefficient = 1.0 - std::exp(-83.33333333333333 / sr);
+    compressorCoefficient = 1.0 - std::exp(-20.0 / sr);
+    followerAttack = std::exp(-400.0 / sr);
+    followerRelease = std::exp(-11.11111111111111 / sr);
+    gainRise = std::exp(-1.0 / (0.075 * sr));
+    gainFall = std::exp(-1.0 / (0.006 * sr));
+    derivedTone = derivedCompressor = derivedDrive = -1.0; // rate-dependent: computed afresh
+}
+
+void SubGenerator::prepare(double sr) {
+    sampleRate = std::max(sr, 1.0);
+    if (!std::isfinite(sampleRate)) sampleRate = 44100.0;
+    computeCoefficients();
+    reset();
+}
+
+void SubGenerator::reset() {
+    phase = 0.0;
+    t = 0.0;
+    toneLowpass = 0.0;
+    envelopeTime = 0.0;
+    releaseTime = 0.0;
+    envelopeLevel = 1.0;
+    releaseStartLevel = 1.0;
+    compressorFollower = 0.0;
+    compressorGain = 1.0;
+    active = false;
+    releasing = false;
+}
+
+void SubGenerator::updateParameters(const ParameterBlock& p) {
+    for (int32_t i = 0; i < kControlCount; ++i) target[i] = p.value(kControlIds[i]);
+    for (int32_t i = 0; i < kEnvelopeControlCount; ++i) envelopeTarget[i] = p.value(kEnvelopeIds[i]);
+}
+
+void SubGenerator::start() {
+    phase = 0.0;
+    t = 0.0;
+    toneLowpass = 0.0;
+    envelopeTime = 0.0;
+    releaseTime = 0.0;
+    envelopeLevel = 0.0;
+    releaseStartLevel = 0.0;
+    noiseState = 0x0808BD11u;
+    active = true;
+    releasing = false;
+}
+
+void SubGenerator::release() {
+    if (!active || releasing) return;
+    releasing = true;
+    releaseTime = 0.0;
+    releaseStartLevel = envelopeLevel;
+}
+
+float SubGenerator::render() {
+    if (!active) return 0.0f;
+
+    for (int32_t i = 0; i < kControlCount; ++i) {
+        const double k = i == kCompressor ? compressorCoefficient : controlCoefficient;
+        smoothed[i] += k * (target[i] - smoothed[i]);
+    }
+    for (int32_t i = 0; i < kEnvelopeControlCount; ++i)
+        envelopeSmoothed[i] += controlCoefficient * (envelopeTarget[i] - envelopeSmoothed[i]);
+
+    const double pi = smoothed[kPitch], dr = smoothed[kDrop], sw = smoothed[kSweep];
+    const double at = smoothed[kAttack], tr = smoothed[kTransient], so = smoothed[kSoften];
+    const double bo = smoothed[kBody], de = smoothed[kDecay], sl = smoothed[kSwell];
+    const double to = smoothed[kTone], dv = smoothed[kDrive], co = smoothed[kCompressor];
+    const double envA = envelopeSmoothed[kEnvA], envD = envelopeSmoothed[kEnvD];
+    const double envS = envelopeSmoothed[kEnvS], envR = envelopeSmoothed[kEnvR];
+    const double sr = sampleRate;
+
+    // Pitch sweep.
+    const double f = 28.0 + 42.0 * pi + 260.0 * dr * dr * std::exp(-t / (0.004 + 0.18 * sw * sw));
+    phase += Dsp::kTwoPi * f / sr;
+    if (phase >= Dsp::kTwoPi) {
+        phase -= Dsp::kTwoPi;
+        if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi); // only at absurdly low rates
+    }
+
+    const double decayTime = 0.09 + 2.71 * de * de;
+    const double e = std::exp(-t / decayTime);
+
+    const double attackTime = 0.42 * so * so + 0.18 * at * at;
+    const double a = attackTime > 1e-6 ? Dsp::clamp(t / attackTime, 0.0, 1.0) : 1.0;
+    const double ca = smoothstep(a);
+
+    const double swellDelay = 0.32 * sl * sl;
+    const double b = t > swellDelay ? Dsp::clamp((t - swellDelay) / (0.025 + 0.28 * sl), 0.0, 1.0) : 0.0;
+    const double cs = smoothstep(b);
+    const double contour = ca + sl * (cs - ca);
+
+    const double s1 = std::sin(phase);
+    const double s2 = std::sin(2.0 * phase);
+
+    noiseState = noiseState * 1664525u + 1013904223u;
+    const double k16 = static_cast<double>((noiseState >> 8) & 0xFFFFu);
+    const double n = 2.0 * k16 / 65535.0 - 1.0;
+
+    const double transient = 0.32 * tr * (1.0 - at) * (1.0 - so) * std::exp(-t / (0.0112 - 0.01 * tr));
+    const double v = (s1 + e * (0.04 + 0.22 * bo) * s2) * e * (0.72 + 0.38 * bo) * contour + transient * n;
+
+    // Envelope, driven by time since the start rather than by stages.
+    const double tA = 0.5 * envA * envA;
+    const double tD = 2.0 * envD * envD;
+    double level;
+    if (tA > 1e-6 && envelopeTime < tA) {
+        level = smoothstep(Dsp::clamp(envelopeTime / tA, 0.0, 1.0));
+    } else if (tD > 1e-6) {
+        const double u = Dsp::clamp((envelopeTime - tA) / tD, 0.0, 1.0);
+        level = 1.0 + (envS - 1.0) * smoothstep(u);
+    } else {
+        level = envS;
+    }
+    if (releasing && envR < 0.999999) {
+        const double u = Dsp::clamp(releaseTime / (0.002 + 3.0 * envR * envR), 0.0, 1.0);
+        level = releaseStartLevel * (1.0 - smoothstep(u));
+        releaseTime += 1.0 / sr;
+    }
+    envelopeLevel = level;
+    envelopeTime += 1.0 / sr;
+
+    // Tone low-pass, 90 Hz .. 9 kHz.
+    if (to != derivedTone) {
+        derivedTone = to;
+        tonePole = std::exp(-565.4866776461628 * std::exp2(6.643856189774724 * to) / sr);
+    }
+    toneLowpass += (1.0 - tonePole) * (level * v - toneLowpass);
+
+    if (dv != derivedDrive) {
+        derivedDrive = dv;
+        driveGain = 1.0 + 8.0 * dv * dv;
+        driveNormalizer = std::tanh(driveGain);
+    }
+    const double y = std::tanh(toneLowpass * driveGain) / driveNormalizer;
+
+    // Compressor.
+    const double ay = std::fabs(y);
+    const double q = ay > compressorFollower ? followerAttack : followerRelease;
+    compressorFollower += (1.0 - q) * (ay - compressorFollower);
+    if (co != derivedCompressor) {
+        derivedCompressor = co;
+        compressorThreshold = std::pow(10.0, -0.3 - 1.2 * co);
+        compressorExponent = 1.0 / (1.0 + 11.0 * co) - 1.0;
+        compressorMakeUp = std::pow(10.0, 0.65 * co);
+    }
+    const double threshold = compressorThreshold;
+    double gain = compressorFollower > threshold ? std::pow(compressorFollower / threshold, compressorExponent) : 1.0;
+    gain *= compressorMakeUp;
+    const double r = gain >= compressorGain ? gainRise : gainFall;
+    compressorGain += (1.0 - r) * (gain - compressorGain);
+    const double out = y + co * (std::tanh(compressorGain * y) - y);
+
+    t += 1.0 / sr;
+
+    if (t > std::max(5.0 * decayTime + swellDelay, 0.25) && std::fabs(out) < 5e-7) active = false;
+    return static_cast<float>(out);
+}
+
+} // namespace TarnwellPlugin

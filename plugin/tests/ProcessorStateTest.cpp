@@ -1,6 +1,7 @@
 #include "ParameterTable.h"
 #include "ProcessorState.h"
 #include "SoundEngine.h"
+#include "SoundEngineImpl.h"
 #include "StreamHelpers.h"
 #include "ThudderController.h"
 
@@ -283,4 +284,32 @@ TEST(ProcessorState, FreshEngineWritesTheGoldenDefaultState) {
     const auto want = floatsFromLittleEndian(golden);
     for (int i = 0; i < kStateValueCount; ++i) EXPECT_EQ(got[i], want[i]) << "index " << i << " id " << kStateOrder[i];
     EXPECT_EQ(bytes, golden);
+}
+
+TEST(ProcessorState, RestoringAnotherSoundFadesOverLikeAPresetButTheSameSoundDoesNot) {
+    auto renderBlock = [](SoundEngine& engine) {
+        float l[64], r[64];
+        float* channels[2] = {l, r};
+        Steinberg::Vst::AudioBusBuffers bus{};
+        bus.numChannels = 2;
+        bus.channelBuffers32 = channels;
+        Steinberg::Vst::ProcessData data{};
+        data.numSamples = 64;
+        data.numOutputs = 1;
+        data.outputs = &bus;
+        engine.process(data);
+    };
+    SoundEngine engine;
+    engine.prepare(44100.0);
+    engine.reset();
+    renderBlock(engine);
+    auto same = Steinberg::owned(new Steinberg::MemoryStream);
+    ASSERT_EQ(engine.writeState(same), kResultOk);
+    ASSERT_EQ(engine.readState(streamOf(contentsOf(*same))), kResultOk);
+    renderBlock(engine);
+    EXPECT_FALSE(engine.impl().outputDeclicker.running());
+
+    ASSERT_EQ(engine.readState(streamOf(littleEndianFloats(distinctStateValues()))), kResultOk);
+    renderBlock(engine);
+    EXPECT_TRUE(engine.impl().outputDeclicker.running());
 }

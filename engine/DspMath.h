@@ -18,9 +18,6 @@ inline double onePoleCoefficient(double ratePerSecond, double sampleRate) {
 inline double clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
 inline double clamp01(double v) { return !(v >= 0.0) ? 0.0 : (v > 1.0 ? 1.0 : v); }
 
-// Round half away from zero.
-inline double roundHalfAway(double v) { return std::round(v); }
-
 // The linear congruential noise used by every noise source: state := state * 1664525 + 1013904223.
 struct NoiseLcg {
     uint32_t state = 0;
@@ -29,8 +26,5 @@ struct NoiseLcg {
         return state;
     }
 };
-
-// A sample that is not finite is replaced by 0 (feedback lines clear themselves on it).
-inline bool isFiniteSample(double v) { return std::isfinite(v); }
 
 } // namespace TarnwellPlugin::Dsp

@@ -8,6 +8,7 @@
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
 #include <cmath>
+#include <limits>
 
 namespace TarnwellPlugin {
 
@@ -130,7 +131,9 @@ void SoundEngine::Impl::applyIntake(IParameterChanges* changes) {
     const bool roomChanged = ambienceType != appliedAmbienceType || longReverbSpace != appliedLongReverbSpace;
     appliedAmbienceType = ambienceType;
     appliedLongReverbSpace = longReverbSpace;
-    if ((presetChange || roomChanged) && !outputDeclicker.running()) outputDeclicker.request();
+    // A preset change always fades over (its tails were just cleared); a room change does not
+    // restart a fade that is already running.
+    if (presetChange || (roomChanged && !outputDeclicker.running())) outputDeclicker.request();
 
     for (int32_t i = 0; i < kRampCount; ++i) ramps[i].setTarget(parameters.value(kRampSpecs[i].id));
 }
@@ -205,7 +208,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
     for (int32 s = 0; s < numSamples; ++s) {
         // 1. Position, steps, notes, "Frequency" points.
-        double ppq = std::nan("");
+        double ppq = std::numeric_limits<double>::quiet_NaN();
         if (hasPosition) ppq = ctx->projectTimeMusic + quartersPerSample * s;
         if (sequencerSteps) {
             bool mainFired = false;

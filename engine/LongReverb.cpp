@@ -57,7 +57,7 @@ void LongReverb::updateLineGains() {
     gainsDecay = decay;
     for (int k = 0; k < kLines; ++k) {
         const double length = static_cast<double>(lines[k].length);
-        lineGains[k] = static_cast<float>(std::pow(10.0, -3.0 * length / (decay * sampleRate)));
+        lineGains[k] = std::pow(10.0, -3.0 * length / (decay * sampleRate));
     }
 }
 

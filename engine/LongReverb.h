@@ -44,7 +44,7 @@ struct LongReverb {
     int32_t space = 2; // "Cathedral"
     // Derived: the loop gain of each line (-60 dB after the decay time) and the settings they
     // were computed for, so they are recomputed only when decay, rate or lengths change.
-    float lineGains[kLines] = {};
+    double lineGains[kLines] = {}; // kept in double: near 1 at long decays, float would shift the decay
     double gainsDecay = -1.0;
     double preDelayNormalized = 0.15; // "Long Reverb PreDelay" as last given, re-derived on prepare
 
@@ -108,7 +108,7 @@ struct LongReverb {
         const float in = kInputGain * d;
         float wetSum = 0.0f;
         for (int k = 0; k < kLines; ++k) {
-            lines[k].write(lineGains[k] * (v[k] * kInvSqrt8) + kInputSigns[k] * in);
+            lines[k].write(static_cast<float>(lineGains[k] * (v[k] * kInvSqrt8)) + kInputSigns[k] * in);
             wetSum += kInputSigns[k] * s[k];
         }
 

@@ -32,29 +32,25 @@ const PClassInfo2& controllerClassInfo() {
     return info;
 }
 
-std::mutex& factoryMutex() {
-    static std::mutex m;
-    return m;
-}
-
 } // namespace
 } // namespace TarnwellPlugin
 
 SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory() {
     using namespace TarnwellPlugin;
     try {
-        std::lock_guard<std::mutex> lock(factoryMutex());
+        std::lock_guard<std::recursive_mutex> lock(pluginFactoryMutex());
         ensureFactoryPresetTable(); // built at load already; this also keeps it in the module
         if (gPluginFactory) {
             gPluginFactory->addRef();
             return gPluginFactory;
         }
         static const PFactoryInfo factoryInfo(kVendor, kVendorUrl, kVendorEmail, PFactoryInfo::kUnicode);
-        auto* factory = new CPluginFactory(factoryInfo);
-        gPluginFactory = factory; // this first reference belongs to the caller
+        // Published only once complete: a failed registration must not leave a half-built factory.
+        auto factory = Steinberg::owned(new CPluginFactory(factoryInfo));
         factory->registerClass(&processorClassInfo(), &ThudderProcessor::createInstance);
         factory->registerClass(&controllerClassInfo(), &ThudderController::createInstance);
-        return factory;
+        gPluginFactory = factory.take(); // this first reference belongs to the caller
+        return gPluginFactory;
     } catch (...) {
         return nullptr;
     }

@@ -279,7 +279,7 @@ TEST(LongReverb, LoopGainsStayBelowOne) {
     r.prepare(44100.0);
     updateLong(r, 1.0, 1.0, 0.0, 0.0, 1.0);
     EXPECT_DOUBLE_EQ(r.decay, 20.0);
-    for (float g : r.lineGains) EXPECT_LT(g, 1.0f);
+    for (double g : r.lineGains) EXPECT_LT(g, 1.0);
     EXPECT_NEAR(r.lineGains[7], std::pow(10.0, -3.0 * 7821.0 / (20.0 * 44100.0)), 1e-7);
     EXPECT_NEAR(r.lineGains[0], std::pow(10.0, -3.0 * 3926.0 / (20.0 * 44100.0)), 1e-7);
 }

@@ -93,11 +93,21 @@ uint32 PLUGIN_API CPluginFactory::addRef ()
 	return static_cast<uint32> (++refCount);
 }
 
+std::recursive_mutex& pluginFactoryMutex ()
+{
+	static std::recursive_mutex mutex;
+	return mutex;
+}
+
 uint32 PLUGIN_API CPluginFactory::release ()
 {
+	std::unique_lock<std::recursive_mutex> lock (pluginFactoryMutex ());
 	const int32 remaining = --refCount;
 	if (remaining == 0)
 	{
+		if (gPluginFactory == this)
+			gPluginFactory = nullptr;
+		lock.unlock ();
 		delete this;
 		return 0;
 	}

@@ -15,6 +15,7 @@
 // (BEGIN_FACTORY_DEF itself comes with pluginterfaces/vst/ivstcomponent.h.)
 #pragma once
 
+#include <mutex>
 #include "pluginterfaces/base/funknown.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
@@ -85,6 +86,10 @@ private:
 /** The process-wide factory; cleared by the factory's destructor. */
 extern IPluginFactory* gPluginFactory;
 
+// Guards gPluginFactory: GetPluginFactory hands out a reference under it, and the last release
+// clears the pointer under it, so a host thread can never take a factory that is being deleted.
+std::recursive_mutex& pluginFactoryMutex ();
+
 } // namespace Steinberg
 
 //--- Factory definition macros (continue a BEGIN_FACTORY_DEF / BEGIN_FACTORY) ------------------
@@ -94,6 +99,7 @@ extern IPluginFactory* gPluginFactory;
 	using namespace Steinberg;                                                                     \
 	SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory ()                              \
 	{                                                                                              \
+		std::lock_guard<std::recursive_mutex> factoryLock (pluginFactoryMutex ());                 \
 		if (!gPluginFactory)                                                                       \
 		{                                                                                          \
 			static PFactoryInfo factoryInfo (vendor, url, email, flags);                           \

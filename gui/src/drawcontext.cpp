@@ -437,6 +437,7 @@ void CairoDrawContext::implDrawStringAt (const std::string& text, const CPoint& 
 	cairo_font_options_t* options = cairo_font_options_create ();
 	cairo_font_options_set_antialias (options, aa ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
 	cairo_font_options_set_hint_metrics (options, CAIRO_HINT_METRICS_OFF);
+	cairo_font_options_set_hint_style (options, CAIRO_HINT_STYLE_NONE);
 	cairo_set_font_options (cr, options);
 	cairo_font_options_destroy (options);
 	setSource (state.fontColor);

@@ -141,7 +141,16 @@ std::mutex measureMutex;
 cairo_t* measureContext ()
 {
 	static cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, 1, 1);
-	static cairo_t* cr = cairo_create (surface);
+	static cairo_t* cr = [] {
+		cairo_t* c = cairo_create (surface);
+		// Unhinted metrics: widths must not depend on the zoom the text is drawn at.
+		cairo_font_options_t* options = cairo_font_options_create ();
+		cairo_font_options_set_hint_metrics (options, CAIRO_HINT_METRICS_OFF);
+		cairo_font_options_set_hint_style (options, CAIRO_HINT_STYLE_NONE);
+		cairo_set_font_options (c, options);
+		cairo_font_options_destroy (options);
+		return c;
+	}();
 	return cr;
 }
 void selectFont (cairo_t* cr, const CFontDesc& font)

@@ -16,7 +16,7 @@ CMenuItem::CMenuItem (UTF8StringPtr t, int32_t f) : title (t ? t : ""), flags (f
 //------------------------------------------------------------------------
 namespace {
 
-class GenericMenuPopup : public CView
+class GenericMenuPopup : public CView, public IOptionMenuPopup
 {
 public:
 	GenericMenuPopup (COptionMenu* m, CFrame* frame, const GenericOptionMenuTheme& t)
@@ -33,10 +33,11 @@ public:
 			menu->popupClosed ();
 	}
 
-	const CRect& getListRect () const { return listRect; }
-	int32_t getFirstVisible () const { return firstVisible; }
-	int32_t getVisibleRows () const { return visibleRows; }
-	bool isScrollable () const { return scrollable; }
+	CRect getListRect () const override { return listRect; }
+	CRect getRowRect (int32_t row) const override { return rowRect (row); }
+	int32_t getFirstVisible () const override { return firstVisible; }
+	int32_t getVisibleRows () const override { return visibleRows; }
+	bool isScrollable () const override { return scrollable; }
 
 	void draw (CDrawContext* context) override
 	{

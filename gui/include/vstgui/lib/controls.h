@@ -337,6 +337,18 @@ protected:
 
 class COptionMenu;
 
+// What an open option-menu pop-up tells about its layout (frame coordinates).
+class IOptionMenuPopup
+{
+public:
+	virtual ~IOptionMenuPopup () noexcept = default;
+	virtual CRect getListRect () const = 0;
+	virtual CRect getRowRect (int32_t visibleRow) const = 0;
+	virtual int32_t getFirstVisible () const = 0;
+	virtual int32_t getVisibleRows () const = 0;
+	virtual bool isScrollable () const = 0;
+};
+
 class CMenuItem : public CBaseObject
 {
 public:

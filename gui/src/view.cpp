@@ -366,9 +366,9 @@ CMouseEventResult CViewContainer::onMouseMoved (CPoint& where, const CButtonStat
 		const CMouseEventResult result = keep->onMouseMoved (p, buttons);
 		if (result == kMouseMoveEventHandledButDontNeedMoreEvents)
 		{
+			// Every level up the chain lets go as well.
 			if (mouseDownView == keep.get ())
 				mouseDownView = nullptr;
-			return kMouseEventHandled;
 		}
 		return result;
 	}

@@ -138,20 +138,22 @@ void CBitmap::draw (CDrawContext* context, const CRect& rect, const CPoint& offs
 namespace FontMetrics {
 namespace {
 std::mutex measureMutex;
+cairo_t* measureCairo = nullptr;
 cairo_t* measureContext ()
 {
-	static cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, 1, 1);
-	static cairo_t* cr = [] {
-		cairo_t* c = cairo_create (surface);
+	if (!measureCairo)
+	{
+		cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, 1, 1);
+		measureCairo = cairo_create (surface);
+		cairo_surface_destroy (surface);
 		// Unhinted metrics: widths must not depend on the zoom the text is drawn at.
 		cairo_font_options_t* options = cairo_font_options_create ();
 		cairo_font_options_set_hint_metrics (options, CAIRO_HINT_METRICS_OFF);
 		cairo_font_options_set_hint_style (options, CAIRO_HINT_STYLE_NONE);
-		cairo_set_font_options (c, options);
+		cairo_set_font_options (measureCairo, options);
 		cairo_font_options_destroy (options);
-		return c;
-	}();
-	return cr;
+	}
+	return measureCairo;
 }
 void selectFont (cairo_t* cr, const CFontDesc& font)
 {
@@ -184,6 +186,14 @@ void extents (const CFontDesc& font, CCoord& ascent, CCoord& descent)
 	cairo_font_extents (cr, &fe);
 	ascent = fe.ascent;
 	descent = fe.descent;
+}
+
+void releaseCaches ()
+{
+	std::lock_guard<std::mutex> guard (measureMutex);
+	if (measureCairo)
+		cairo_destroy (measureCairo);
+	measureCairo = nullptr;
 }
 
 std::string resolvedFamily (const std::string& name)

@@ -173,6 +173,9 @@ CCoord stringWidth (const CFontDesc& font, const std::string& utf8);
 void extents (const CFontDesc& font, CCoord& ascent, CCoord& descent);
 // The family that fontconfig actually chose for a name.
 std::string resolvedFamily (const std::string& name);
+// Lets go of the measuring context (before cairo's and fontconfig's own caches are torn down
+// at the end of a process, e.g. for leak checkers).
+void releaseCaches ();
 } // namespace FontMetrics
 
 // Draws onto a cairo context; scale is the zoom (device pixels per point).

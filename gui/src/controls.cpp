@@ -163,8 +163,8 @@ void CParamDisplay::draw (CDrawContext* context)
 }
 
 //------------------------------------------------------------------------
-CTextLabel::CTextLabel (const CRect& s, UTF8StringPtr txt, CBitmap* bg, int32_t st)
-: CParamDisplay (s, bg, st), text (txt ? txt : "")
+CTextLabel::CTextLabel (const CRect& s, const UTF8String& txt, CBitmap* bg, int32_t st)
+: CParamDisplay (s, bg, st), text (txt.getString ())
 {
 }
 
@@ -198,7 +198,7 @@ size_t nextCodePoint (const std::string& s, size_t pos)
 }
 } // namespace
 
-CTextEdit::CTextEdit (const CRect& s, IControlListener* l, int32_t t, UTF8StringPtr txt, CBitmap* bg, int32_t st)
+CTextEdit::CTextEdit (const CRect& s, IControlListener* l, int32_t t, const UTF8String& txt, CBitmap* bg, int32_t st)
 : CTextLabel (s, txt, bg, st)
 {
 	listener = l;
@@ -388,8 +388,8 @@ void CTextEdit::draw (CDrawContext* context)
 }
 
 //------------------------------------------------------------------------
-CTextButton::CTextButton (const CRect& s, IControlListener* l, int32_t t, UTF8StringPtr ttl, Style st)
-: CControl (s, l, t), title (ttl ? ttl : ""), style (st)
+CTextButton::CTextButton (const CRect& s, IControlListener* l, int32_t t, const UTF8String& ttl, Style st)
+: CControl (s, l, t), title (ttl.getString ()), style (st)
 {
 	font = kSystemFont;
 	gradient = owned (new CGradient (MakeCColor (220, 220, 220, 255), MakeCColor (180, 180, 180, 255)));
@@ -404,9 +404,9 @@ CTextButton::CTextButton (const CTextButton& o)
 {
 }
 
-void CTextButton::setTitle (UTF8StringPtr t)
+void CTextButton::setTitle (const UTF8String& t)
 {
-	title = t ? t : "";
+	title = t.getString ();
 	invalid ();
 }
 
@@ -455,8 +455,8 @@ void CTextButton::draw (CDrawContext* context)
 		r.inset (frameWidth / 2., frameWidth / 2.);
 		context->drawRect (r, kDrawStroked);
 	}
-	CDrawMethods::drawIconAndText (context, title.c_str (), icon.get (), iconPosition, textAlignment, textMargin,
-	                               size, font.get (), highlight ? textColorHighlighted : textColor);
+	CDrawMethods::drawIconAndText (context, icon.get (), iconPosition, textAlignment, textMargin, size, title,
+	                               font.get (), highlight ? textColorHighlighted : textColor);
 	setDirty (false);
 }
 

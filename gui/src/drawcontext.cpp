@@ -189,23 +189,27 @@ void CDrawContext::clearRect (const CRect& rect)
 		implClearRect (limit (rect));
 }
 
-void CDrawContext::drawString (UTF8StringPtr string, const CRect& rect, CHoriTxtAlign align, bool antialias)
+void CDrawContext::drawString (const UTF8String& string, const CRect& rect, CHoriTxtAlign align, bool antialias)
 {
-	if (!string || !*string || !finite (rect))
+	if (string.empty () || !finite (rect))
 		return;
-	implDrawString (sanitizeUTF8 (string), limit (rect), align, antialias);
+	const std::string clean = sanitizeUTF8 (string);
+	if (!clean.empty ())
+		implDrawString (clean, limit (rect), align, antialias);
 }
 
-void CDrawContext::drawString (UTF8StringPtr string, const CPoint& point, bool antialias)
+void CDrawContext::drawString (const UTF8String& string, const CPoint& point, bool antialias)
 {
-	if (!string || !*string || !finite (point))
+	if (string.empty () || !finite (point))
 		return;
-	implDrawStringAt (sanitizeUTF8 (string), limit (point), antialias);
+	const std::string clean = sanitizeUTF8 (string);
+	if (!clean.empty ())
+		implDrawStringAt (clean, limit (point), antialias);
 }
 
-CCoord CDrawContext::getStringWidth (UTF8StringPtr string)
+CCoord CDrawContext::getStringWidth (const UTF8String& string)
 {
-	if (!string || !state.font)
+	if (!state.font)
 		return 0.;
 	return FontMetrics::stringWidth (*state.font, string);
 }
@@ -552,9 +556,9 @@ void RecordingDrawContext::implDrawStringAt (const std::string& text, const CPoi
 }
 
 //------------------------------------------------------------------------
-void CDrawMethods::drawIconAndText (CDrawContext* context, UTF8StringPtr title, CBitmap* icon,
-                                    IconPosition iconPosition, CHoriTxtAlign textAlignment, CCoord margin,
-                                    CRect drawRect, CFontRef font, CColor textColor, bool /*truncate*/)
+void CDrawMethods::drawIconAndText (CDrawContext* context, CBitmap* icon, IconPosition iconPosition,
+                                    CHoriTxtAlign textAlignment, CCoord margin, CRect drawRect,
+                                    const UTF8String& title, CFontRef font, CColor textColor, TextTruncateMode)
 {
 	if (!context)
 		return;
@@ -588,7 +592,7 @@ void CDrawMethods::drawIconAndText (CDrawContext* context, UTF8StringPtr title, 
 		textRect.left += margin;
 	else if (textAlignment == kRightText)
 		textRect.right -= margin;
-	if (title && *title)
+	if (!title.empty ())
 	{
 		context->setFont (font ? font : kSystemFont);
 		context->setFontColor (textColor);

@@ -7,7 +7,7 @@
 
 namespace VSTGUI {
 
-CMenuItem::CMenuItem (UTF8StringPtr t, int32_t f) : title (t ? t : ""), flags (f)
+CMenuItem::CMenuItem (const UTF8String& t, int32_t f) : title (t.getString ()), flags (f)
 {
 	if (title == "-")
 		flags |= kSeparator;
@@ -377,12 +377,12 @@ COptionMenu::COptionMenu (const CRect& s, IControlListener* l, int32_t t, CBitma
 COptionMenu::COptionMenu (const COptionMenu& o) : CParamDisplay (o), bgWhenClick (o.bgWhenClick)
 {
 	for (const auto& item : o.items)
-		items.push_back (owned (new CMenuItem (item->getTitle ().c_str (), item->getFlags ())));
+		items.push_back (owned (new CMenuItem (item->getTitle (), item->getFlags ())));
 }
 
 COptionMenu::~COptionMenu () noexcept = default;
 
-CMenuItem* COptionMenu::addEntry (UTF8StringPtr title, int32_t index, int32_t itemFlags)
+CMenuItem* COptionMenu::addEntry (const UTF8String& title, int32_t index, int32_t itemFlags)
 {
 	auto item = owned (new CMenuItem (title, itemFlags));
 	CMenuItem* result = item.get ();

@@ -456,3 +456,27 @@ TEST (TextEdit, TypedCharactersThroughKeyCodesAndAClickToEdit)
 }
 
 } // namespace
+
+namespace {
+TEST (TextParameters, CStringsAndStdStringsAlike)
+{
+	const std::string title = "SYNC ON";
+	CTextButton button (CRect (0, 0, 10, 10), nullptr, -1, title);
+	EXPECT_EQ (button.getTitle (), "SYNC ON");
+	button.setTitle (std::string ("SYNC OFF"));
+	EXPECT_EQ (button.getTitle (), "SYNC OFF");
+	button.setTitle (nullptr);
+	EXPECT_EQ (button.getTitle (), "");
+	COptionMenu menu (CRect (0, 0, 10, 10), nullptr, -1);
+	menu.addEntry (std::string ("Init"));
+	menu.addEntry ("Deep");
+	EXPECT_EQ (menu.getEntry (0)->getTitle (), "Init");
+	CTextEdit edit (CRect (0, 0, 10, 10), nullptr, -1, std::string ("GRUNDMOOR-x"));
+	EXPECT_EQ (edit.getText (), "GRUNDMOOR-x");
+	RecordingDrawContext context (CRect (0, 0, 10, 10));
+	context.drawString (title, CRect (0, 0, 10, 10));
+	context.drawString ("", CRect (0, 0, 10, 10));
+	EXPECT_EQ (context.getCalls ().size (), 1u) << "empty text draws nothing";
+	EXPECT_GT (context.getStringWidth (title), 0.);
+}
+} // namespace

@@ -124,11 +124,11 @@ public:
 	void fillLinearGradient (const CRect& rect, const CColor& topColor, const CColor& bottomColor);
 	void clearRect (const CRect& rect);
 	// Text centred vertically in rect, aligned horizontally; never clipped to rect.
-	void drawString (UTF8StringPtr string, const CRect& rect, CHoriTxtAlign align = kCenterText,
+	void drawString (const UTF8String& string, const CRect& rect, CHoriTxtAlign align = kCenterText,
 	                 bool antialias = true);
 	// Text with its baseline starting at point.
-	void drawString (UTF8StringPtr string, const CPoint& point, bool antialias = true);
-	CCoord getStringWidth (UTF8StringPtr string);
+	void drawString (const UTF8String& string, const CPoint& point, bool antialias = true);
+	CCoord getStringWidth (const UTF8String& string);
 
 	struct State
 	{
@@ -264,9 +264,16 @@ enum IconPosition
 	kIconCenterBelow,
 	kIconRight
 };
-void drawIconAndText (CDrawContext* context, UTF8StringPtr title, CBitmap* icon, IconPosition iconPosition,
-                      CHoriTxtAlign textAlignment, CCoord textIconMargin, CRect drawRect, CFontRef font,
-                      CColor textColor, bool truncate = false);
+enum TextTruncateMode
+{
+	kTextTruncateNone = 0,
+	kTextTruncateHead,
+	kTextTruncateTail
+};
+// The icon (may be null) and the title in drawRect; text is not truncated (any mode draws it whole).
+void drawIconAndText (CDrawContext* context, CBitmap* iconToDraw, IconPosition iconPosition,
+                      CHoriTxtAlign textAlignment, CCoord textIconMargin, CRect drawRect, const UTF8String& title,
+                      CFontRef font, CColor textColor, TextTruncateMode truncateMode = kTextTruncateNone);
 } // namespace CDrawMethods
 
 } // namespace VSTGUI

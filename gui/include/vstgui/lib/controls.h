@@ -131,7 +131,7 @@ protected:
 class CTextLabel : public CParamDisplay
 {
 public:
-	CTextLabel (const CRect& size, UTF8StringPtr text = nullptr, CBitmap* background = nullptr,
+	CTextLabel (const CRect& size, const UTF8String& text = nullptr, CBitmap* background = nullptr,
 	            int32_t style = 0);
 	CTextLabel (const CTextLabel&) = default;
 	virtual void setText (const std::string& txt);
@@ -147,7 +147,7 @@ protected:
 class CTextEdit : public CTextLabel
 {
 public:
-	CTextEdit (const CRect& size, IControlListener* listener, int32_t tag, UTF8StringPtr txt = nullptr,
+	CTextEdit (const CRect& size, IControlListener* listener, int32_t tag, const UTF8String& txt = nullptr,
 	           CBitmap* background = nullptr, int32_t style = 0);
 	CTextEdit (const CTextEdit&) = default;
 	~CTextEdit () noexcept override;
@@ -192,10 +192,10 @@ public:
 	};
 
 	CTextButton (const CRect& size, IControlListener* listener = nullptr, int32_t tag = -1,
-	             UTF8StringPtr title = nullptr, Style style = kKickStyle);
+	             const UTF8String& title = nullptr, Style style = kKickStyle);
 	CTextButton (const CTextButton& other);
 
-	virtual void setTitle (UTF8StringPtr newTitle);
+	virtual void setTitle (const UTF8String& newTitle);
 	const std::string& getTitle () const { return title; }
 	virtual void setFont (CFontRef newFont);
 	CFontRef getFont () const { return font.get (); }
@@ -360,9 +360,9 @@ public:
 		kTitle = 1 << 2,
 		kSeparator = 1 << 3,
 	};
-	explicit CMenuItem (UTF8StringPtr title, int32_t flags = kNoFlags);
+	explicit CMenuItem (const UTF8String& title, int32_t flags = kNoFlags);
 	const std::string& getTitle () const { return title; }
-	void setTitle (UTF8StringPtr t) { title = t ? t : ""; }
+	void setTitle (const UTF8String& t) { title = t.getString (); }
 	int32_t getFlags () const { return flags; }
 	bool isSeparator () const { return (flags & kSeparator) != 0; }
 	bool isEnabled () const { return (flags & kDisabled) == 0; }
@@ -386,7 +386,7 @@ public:
 	~COptionMenu () noexcept override;
 
 	// The title "-" adds a separator. index -1 appends.
-	CMenuItem* addEntry (UTF8StringPtr title, int32_t index = -1, int32_t itemFlags = CMenuItem::kNoFlags);
+	CMenuItem* addEntry (const UTF8String& title, int32_t index = -1, int32_t itemFlags = CMenuItem::kNoFlags);
 	CMenuItem* addSeparator (int32_t index = -1);
 	bool removeEntry (int32_t index);
 	bool removeAllEntry ();

@@ -57,7 +57,7 @@ public:
 	float getAlphaValue () const { return alphaValue; }
 	virtual bool wantsFocus () const { return false; }
 
-	void setTooltipText (UTF8StringPtr text) { tooltip = text ? text : ""; }
+	void setTooltipText (const UTF8String& text) { tooltip = text.getString (); }
 	const std::string& getTooltipText () const { return tooltip; }
 
 	// --- mouse and keyboard (points in parent coordinates) ---

@@ -40,6 +40,25 @@ private:
 template <typename T>
 using ReferenceCounted = T;
 
+// Text parameter type: takes C strings (null is empty) and std::strings alike.
+class UTF8String
+{
+public:
+	UTF8String (const char* s = nullptr) : str (s ? s : "") {}
+	UTF8String (const std::string& s) : str (s) {}
+	UTF8String (std::string&& s) : str (std::move (s)) {}
+	const char* data () const { return str.c_str (); }
+	const std::string& getString () const { return str; }
+	operator const std::string& () const { return str; }
+	size_t length () const { return str.length (); }
+	bool empty () const { return str.empty (); }
+	bool operator== (const UTF8String& o) const { return str == o.str; }
+	bool operator!= (const UTF8String& o) const { return str != o.str; }
+
+private:
+	std::string str;
+};
+
 // Smart pointer over CBaseObject; construction from a raw pointer takes an extra reference
 // unless told otherwise (use owned() / makeOwned() for fresh objects).
 template <typename I>

@@ -10,18 +10,40 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <cairo-xlib.h>
 #include <cairo.h>
 
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 
 namespace VSTGUI {
 namespace Platform {
 namespace {
 
 class X11Frame;
+
+// One connection for all frames of the process, open while any frame is.
+Display* sharedDisplay = nullptr;
+int displayUsers = 0;
+
+Display* acquireDisplay ()
+{
+	if (!sharedDisplay)
+		sharedDisplay = XOpenDisplay (nullptr);
+	if (sharedDisplay)
+		++displayUsers;
+	return sharedDisplay;
+}
+
+void releaseDisplay ()
+{
+	if (displayUsers > 0 && --displayUsers == 0)
+	{
+		XCloseDisplay (sharedDisplay);
+		sharedDisplay = nullptr;
+	}
+}
 
 class EventHandler : public Steinberg::Linux::IEventHandler
 {
@@ -97,6 +119,8 @@ public:
 	: frame (f), display (d), runLoop (rl), window (w), width (wid), height (hei)
 	{
 		runLoop->addRef ();
+		gc = XCreateGC (display, window, 0, nullptr);
+		windows ()[window] = this;
 		XMapWindow (display, window);
 		XFlush (display);
 		handler = new EventHandler (this);
@@ -113,8 +137,11 @@ public:
 		handler->frame = nullptr;
 		handler->release ();
 		runLoop->release ();
+		windows ().erase (window);
+		XFreeGC (display, gc);
 		XDestroyWindow (display, window);
-		XCloseDisplay (display);
+		XFlush (display);
+		releaseDisplay ();
 	}
 
 	void invalidRect (const CRect& rect) override { dirty.unite (rect); }
@@ -127,16 +154,28 @@ public:
 	}
 	PlatformType getPlatformType () const override { return PlatformType::kX11EmbedWindowID; }
 
-	void handleEvents ()
+	// All frames share one connection: events are read once and handed to their window's frame.
+	static std::map<Window, X11Frame*>& windows ()
+	{
+		static std::map<Window, X11Frame*> map;
+		return map;
+	}
+
+	static void handleEvents (Display* display)
 	{
 		while (XPending (display))
 		{
 			XEvent e;
 			XNextEvent (display, &e);
-			dispatch (e);
+			auto it = windows ().find (e.xany.window);
+			if (it != windows ().end ())
+				it->second->dispatch (e);
 		}
-		paint ();
+		for (auto& [w, f] : windows ())
+			f->paint ();
 	}
+
+	Display* getDisplay () const { return display; }
 
 private:
 	CPoint toFrame (int x, int y) const
@@ -213,22 +252,41 @@ private:
 		}
 	}
 
+	// Draws the dirty part into an image and uploads it: no window-system state inside cairo.
 	void paint ()
 	{
 		if (dirty.isEmpty ())
 			return;
-		CRect update = dirty;
+		const CRect update = dirty;
 		dirty = CRect ();
-		cairo_surface_t* surface = cairo_xlib_surface_create (display, window, DefaultVisual (display, DefaultScreen (display)),
-		                                                      width, height);
+		const double zoom = frame->getZoom ();
+		const int x0 = std::clamp (static_cast<int> (std::floor (update.left * zoom)), 0, width);
+		const int y0 = std::clamp (static_cast<int> (std::floor (update.top * zoom)), 0, height);
+		const int x1 = std::clamp (static_cast<int> (std::ceil (update.right * zoom)), 0, width);
+		const int y1 = std::clamp (static_cast<int> (std::ceil (update.bottom * zoom)), 0, height);
+		if (x1 <= x0 || y1 <= y0)
+			return;
+		cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0);
 		cairo_t* cr = cairo_create (surface);
 		{
-			CairoDrawContext context (cr, CRect (0, 0, frame->getWidth (), frame->getHeight ()), frame->getZoom ());
+			CairoDrawContext context (cr, CRect (0, 0, frame->getWidth (), frame->getHeight ()), zoom);
+			CDrawContext::Transform t (context, CGraphicsTransform ().translate (-x0 / zoom, -y0 / zoom));
 			context.setClipRect (update);
 			frame->drawFrame (&context, &update);
 		}
 		cairo_destroy (cr);
 		cairo_surface_flush (surface);
+		XImage* image = XCreateImage (display, DefaultVisual (display, DefaultScreen (display)), 24, ZPixmap, 0,
+		                              reinterpret_cast<char*> (cairo_image_surface_get_data (surface)),
+		                              static_cast<unsigned> (x1 - x0), static_cast<unsigned> (y1 - y0), 32,
+		                              cairo_image_surface_get_stride (surface));
+		if (image)
+		{
+			XPutImage (display, window, gc, image, 0, 0, x0, y0, static_cast<unsigned> (x1 - x0),
+			           static_cast<unsigned> (y1 - y0));
+			image->data = nullptr; // cairo's memory
+			XDestroyImage (image);
+		}
 		cairo_surface_destroy (surface);
 		XFlush (display);
 	}
@@ -239,6 +297,7 @@ private:
 	Window window;
 	int width, height;
 	EventHandler* handler {nullptr};
+	GC gc {};
 	SharedPointer<CVSTGUITimer> paintTimer;
 	CRect dirty;
 	Time lastClickTime {0};
@@ -247,7 +306,7 @@ private:
 void PLUGIN_API EventHandler::onFDIsSet (Steinberg::Linux::FileDescriptor)
 {
 	if (frame)
-		frame->handleEvents ();
+		X11Frame::handleEvents (frame->getDisplay ());
 }
 
 } // namespace
@@ -256,9 +315,16 @@ bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runL
 {
 	if (!frame || !parent || !runLoop)
 		return false; // without the host's run loop nothing would deliver the window's events
-	Display* display = XOpenDisplay (nullptr);
+	Display* display = acquireDisplay ();
 	if (!display)
 		return false;
+	const Visual* visual = DefaultVisual (display, DefaultScreen (display));
+	if (DefaultDepth (display, DefaultScreen (display)) != 24 || visual->red_mask != 0xFF0000 ||
+	    visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
+	{
+		releaseDisplay (); // only 24-bit true colour is painted
+		return false;
+	}
 	const auto parentWindow = static_cast<Window> (reinterpret_cast<uintptr_t> (parent));
 	const double zoom = frame->getZoom ();
 	const int width = std::max (1, static_cast<int> (std::lround (frame->getWidth () * zoom)));
@@ -281,7 +347,7 @@ bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runL
 	XSetErrorHandler (previous);
 	if (creationFailed || !window)
 	{
-		XCloseDisplay (display);
+		releaseDisplay ();
 		return false;
 	}
 	frame->setPlatformFrame (std::make_unique<X11Frame> (frame, display, window, width, height, runLoop));

@@ -189,6 +189,17 @@ void CDrawContext::clearRect (const CRect& rect)
 		implClearRect (limit (rect));
 }
 
+void CDrawContext::drawGraphicsPath (CGraphicsPath* path, PathDrawMode mode)
+{
+	if (!path || path->isEmpty ())
+		return;
+	for (const auto& e : path->getElements ())
+		if (!finite (e.rect) || !finite (e.point) || !finite (e.startAngle) || !finite (e.endAngle) ||
+		    std::fabs (e.startAngle) > 1.0e6 || std::fabs (e.endAngle) > 1.0e6)
+			return;
+	implDrawPath (*path, mode);
+}
+
 void CDrawContext::drawString (const UTF8String& string, const CRect& rect, CHoriTxtAlign align, bool antialias)
 {
 	if (string.empty () || !finite (rect))
@@ -451,6 +462,62 @@ void CairoDrawContext::implDrawStringAt (const std::string& text, const CPoint& 
 	end ();
 }
 
+void CairoDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode mode)
+{
+	begin ();
+	cairo_new_path (cr);
+	for (const auto& e : path.getElements ())
+	{
+		const CRect r = limit (e.rect);
+		const CPoint p = limit (e.point);
+		switch (e.type)
+		{
+			case CGraphicsPath::Element::MoveTo: cairo_move_to (cr, p.x, p.y); break;
+			case CGraphicsPath::Element::LineTo: cairo_line_to (cr, p.x, p.y); break;
+			case CGraphicsPath::Element::Rect:
+				cairo_rectangle (cr, r.left, r.top, r.getWidth (), r.getHeight ());
+				break;
+			case CGraphicsPath::Element::Ellipse:
+			case CGraphicsPath::Element::Arc:
+			{
+				if (r.getWidth () == 0. || r.getHeight () == 0.)
+					break;
+				const bool full = e.type == CGraphicsPath::Element::Ellipse;
+				const double a0 = full ? 0. : e.startAngle * M_PI / 180.;
+				const double a1 = full ? 2. * M_PI : e.endAngle * M_PI / 180.;
+				cairo_save (cr);
+				cairo_translate (cr, r.getCenter ().x, r.getCenter ().y);
+				cairo_scale (cr, r.getWidth () / 2., r.getHeight () / 2.);
+				if (full)
+					cairo_new_sub_path (cr);
+				if (e.clockwise)
+					cairo_arc (cr, 0., 0., 1., a0, a1);
+				else
+					cairo_arc_negative (cr, 0., 0., 1., a0, a1);
+				if (full)
+					cairo_close_path (cr);
+				cairo_restore (cr);
+				break;
+			}
+			case CGraphicsPath::Element::Close: cairo_close_path (cr); break;
+		}
+	}
+	if (mode == kPathStroked)
+	{
+		setSource (state.frameColor);
+		applyLine ();
+		cairo_stroke (cr);
+	}
+	else
+	{
+		cairo_set_fill_rule (cr, mode == kPathFilledEvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+		setSource (state.fillColor);
+		cairo_fill (cr);
+	}
+	cairo_new_path (cr);
+	end ();
+}
+
 //------------------------------------------------------------------------
 RecordingDrawContext::RecordingDrawContext (const CRect& surface, double scale) : CDrawContext (surface)
 {
@@ -553,6 +620,13 @@ void RecordingDrawContext::implDrawStringAt (const std::string& text, const CPoi
 	auto& c = record (Op::StringAt);
 	c.text = text;
 	c.p1 = p;
+}
+
+void RecordingDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode mode)
+{
+	auto& c = record (Op::Path);
+	c.path = path.getElements ();
+	c.pathMode = mode;
 }
 
 //------------------------------------------------------------------------

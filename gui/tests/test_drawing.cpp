@@ -252,6 +252,63 @@ TEST_P (Drawing, BadInputNeverBreaksTheCairoContext)
 	EXPECT_TRUE (colorNear (probe (*image, 70, 70, zoom ()), kRed));
 }
 
+TEST_P (Drawing, GraphicsPathsFillAndStroke)
+{
+	auto image = paint (zoom (), 100, 100, [] (CDrawContext& c) {
+		auto path = owned (c.createGraphicsPath ());
+		path->beginSubpath (CPoint (10, 10));
+		path->addLine (CPoint (50, 10));
+		path->addLine (CPoint (10, 50));
+		path->closeSubpath ();
+		c.setFillColor (kRed);
+		c.drawGraphicsPath (path, CDrawContext::kPathFilled);
+		auto ring = owned (c.createGraphicsPath ());
+		ring->addEllipse (CRect (55, 55, 95, 95));
+		ring->addEllipse (CRect (65, 65, 85, 85));
+		c.setFillColor (kBlue);
+		c.drawGraphicsPath (ring, CDrawContext::kPathFilledEvenOdd);
+		auto arc = owned (c.createGraphicsPath ());
+		arc->addArc (CRect (10, 55, 50, 95), 180, 270);
+		c.setFrameColor (kBlue);
+		c.setLineWidth (6);
+		c.drawGraphicsPath (arc, CDrawContext::kPathStroked);
+		auto bad = owned (c.createGraphicsPath ());
+		bad->addLine (CPoint (std::nan (""), 0));
+		c.drawGraphicsPath (bad, CDrawContext::kPathStroked);
+	});
+	const double z = zoom ();
+	EXPECT_TRUE (colorNear (probe (*image, 20, 20, z), kRed));
+	EXPECT_TRUE (colorNear (probe (*image, 45, 45, z), kWhiteCColor)) << "beyond the diagonal";
+	EXPECT_TRUE (colorNear (probe (*image, 60, 75, z), kBlue));
+	EXPECT_TRUE (colorNear (probe (*image, 75, 75, z), kWhiteCColor)) << "even-odd leaves the hole";
+	const double a = 225. * M_PI / 180.;
+	EXPECT_TRUE (colorNear (probe (*image, 30 + 20 * std::cos (a), 75 + 20 * std::sin (a), z), kBlue, 40));
+	EXPECT_TRUE (colorNear (probe (*image, 30 + 20 * std::cos (M_PI / 4), 75 + 20 * std::sin (M_PI / 4), z), kWhiteCColor));
+}
+
+TEST_P (Drawing, RendersASingleViewOfATreeAndWritesPNGs)
+{
+	auto frame = owned (makeFrame (200, 100));
+	auto* container = new CViewContainer (CRect (100, 20, 180, 80));
+	container->setBackgroundColor (kBlue);
+	frame->addView (container);
+	container->addView (new LambdaView (CRect (10, 10, 30, 30), [] (CDrawContext* c, const CRect& r) {
+		c->setFillColor (kRed);
+		c->drawRect (r, kDrawFilled);
+	}));
+	auto image = renderView (container, zoom ());
+	EXPECT_EQ (image->getWidth (), static_cast<int> (std::ceil (80 * zoom ())));
+	EXPECT_TRUE (colorNear (probe (*image, 20, 20, zoom ()), kRed)) << "the view's own origin is the image's";
+	EXPECT_TRUE (colorNear (probe (*image, 50, 50, zoom ()), kBlue));
+	const std::string dir = makeTempDir ();
+	ASSERT_TRUE (renderViewToPNG (container, zoom (), dir + "/view.png"));
+	CBitmap back (dir + "/view.png");
+	ASSERT_TRUE (back.isLoaded ());
+	EXPECT_EQ (back.getWidth (), image->getWidth ());
+	EXPECT_FALSE (renderViewToPNG (container, zoom (), dir + "/no/such/folder/view.png"));
+	std::filesystem::remove_all (dir);
+}
+
 INSTANTIATE_TEST_SUITE_P (Zoom, Drawing, ::testing::Values (1.0, 0.65));
 
 TEST (Text, ArialResolvesToAMetricCompatibleFace)

@@ -133,6 +133,19 @@ TEST (UIDescription, ResourceRootResolvesRelativeNames)
 	setResourceRoot (before);
 }
 
+TEST (UIDescription, DefaultResourceRootIsTheBundlesResourcesFolder)
+{
+	const std::string before = getResourceRoot ();
+	setResourceRoot ("");
+	const std::string root = getResourceRoot ();
+	// <bundle>/Contents/<arch>-linux/<module> -> <bundle>/Contents/Resources; for a test program
+	// the module is the executable.
+	const std::string exe = std::filesystem::read_symlink ("/proc/self/exe").string ();
+	const std::string expected = std::filesystem::path (exe).parent_path ().parent_path ().string () + "/Resources";
+	EXPECT_EQ (root, expected);
+	setResourceRoot (before);
+}
+
 std::string wrap (const std::string& inner)
 {
 	return "{\"vstgui-ui-description\": {" + inner + "}}";

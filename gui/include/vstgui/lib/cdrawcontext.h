@@ -53,6 +53,34 @@ struct CGraphicsTransform
 	bool isInvariant () const { return m11 == 1. && m22 == 1. && dx == 0. && dy == 0.; }
 };
 
+// A path of lines, rectangles, ellipses and arcs (same angle convention as drawArc).
+class CGraphicsPath : public CBaseObject
+{
+public:
+	struct Element
+	{
+		enum Type { MoveTo, LineTo, Rect, Ellipse, Arc, Close } type;
+		CRect rect;
+		CPoint point;
+		double startAngle {0.}, endAngle {0.};
+		bool clockwise {true};
+	};
+	void beginSubpath (const CPoint& start) { elements.push_back ({Element::MoveTo, {}, start}); }
+	void addLine (const CPoint& to) { elements.push_back ({Element::LineTo, {}, to}); }
+	void addRect (const CRect& r) { elements.push_back ({Element::Rect, r, {}}); }
+	void addEllipse (const CRect& r) { elements.push_back ({Element::Ellipse, r, {}}); }
+	void addArc (const CRect& r, double startAngle, double endAngle, bool clockwise = true)
+	{
+		elements.push_back ({Element::Arc, r, {}, startAngle, endAngle, clockwise});
+	}
+	void closeSubpath () { elements.push_back ({Element::Close, {}, {}}); }
+	const std::vector<Element>& getElements () const { return elements; }
+	bool isEmpty () const { return elements.empty (); }
+
+private:
+	std::vector<Element> elements;
+};
+
 // Abstract draw context: the state (colours, line, font, clip, alpha, transform) lives here;
 // back ends implement the primitives. Every public drawing call drops non-finite geometry.
 class CDrawContext : public CBaseObject
@@ -123,6 +151,16 @@ public:
 	void drawBitmap (CBitmap* bitmap, const CRect& dest, const CPoint& offset = CPoint (0, 0), float alpha = 1.f);
 	void fillLinearGradient (const CRect& rect, const CColor& topColor, const CColor& bottomColor);
 	void clearRect (const CRect& rect);
+
+	enum PathDrawMode
+	{
+		kPathFilled = 0,
+		kPathFilledEvenOdd,
+		kPathStroked
+	};
+	CGraphicsPath* createGraphicsPath () { return new CGraphicsPath (); }
+	// Paths with non-finite numbers are not drawn.
+	void drawGraphicsPath (CGraphicsPath* path, PathDrawMode mode = kPathFilled);
 	// Text centred vertically in rect, aligned horizontally; never clipped to rect.
 	void drawString (const UTF8String& string, const CRect& rect, CHoriTxtAlign align = kCenterText,
 	                 bool antialias = true);
@@ -158,6 +196,7 @@ protected:
 	virtual void implClearRect (const CRect& rect) = 0;
 	virtual void implDrawString (const std::string& text, const CRect& rect, CHoriTxtAlign align, bool aa) = 0;
 	virtual void implDrawStringAt (const std::string& text, const CPoint& point, bool aa) = 0;
+	virtual void implDrawPath (const CGraphicsPath& path, PathDrawMode mode) = 0;
 
 	State state;
 	std::vector<State> stack;
@@ -197,6 +236,7 @@ protected:
 	void implClearRect (const CRect& rect) override;
 	void implDrawString (const std::string& text, const CRect& rect, CHoriTxtAlign align, bool aa) override;
 	void implDrawStringAt (const std::string& text, const CPoint& point, bool aa) override;
+	void implDrawPath (const CGraphicsPath& path, PathDrawMode mode) override;
 
 private:
 	void begin ();
@@ -212,7 +252,7 @@ private:
 class RecordingDrawContext : public CDrawContext
 {
 public:
-	enum class Op { Line, Polygon, Rect, Arc, Ellipse, Bitmap, Gradient, Clear, String, StringAt };
+	enum class Op { Line, Polygon, Rect, Arc, Ellipse, Bitmap, Gradient, Clear, String, StringAt, Path };
 	struct Call
 	{
 		Op op;
@@ -226,6 +266,8 @@ public:
 		CBitmap* bitmap {nullptr};
 		CPoint bitmapOffset;
 		float alpha {1.f};
+		std::vector<CGraphicsPath::Element> path;
+		PathDrawMode pathMode {kPathFilled};
 		State state;                // state at the time of the call (transform, colours, clip...)
 		// The call's rect in the coordinates of the surface's origin (translation applied).
 		CRect globalRect () const;
@@ -249,6 +291,7 @@ protected:
 	void implClearRect (const CRect& rect) override;
 	void implDrawString (const std::string& text, const CRect& rect, CHoriTxtAlign align, bool aa) override;
 	void implDrawStringAt (const std::string& text, const CPoint& point, bool aa) override;
+	void implDrawPath (const CGraphicsPath& path, PathDrawMode mode) override;
 
 private:
 	Call& record (Op op);

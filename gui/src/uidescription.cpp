@@ -352,7 +352,16 @@ std::string getResourceRoot ()
 	// <bundle>/Contents/<arch>-linux/<name>.so -> <bundle>/Contents/Resources
 	Dl_info info {};
 	if (dladdr (reinterpret_cast<void*> (&getResourceRoot), &info) && info.dli_fname)
-		return dirName (dirName (info.dli_fname)) + "/Resources";
+	{
+		// The host may have loaded the module through a relative path.
+		std::string module = info.dli_fname;
+		if (char* real = realpath (info.dli_fname, nullptr))
+		{
+			module = real;
+			std::free (real);
+		}
+		return dirName (dirName (module)) + "/Resources";
+	}
 	return "Resources";
 }
 
@@ -620,7 +629,13 @@ CView* UIDescription::createView (UTF8StringPtr templateName, IController* contr
 	}
 	for (const auto& t : templates)
 		if (t.first == templateName)
-			return buildView (*t.second, controller, 0);
+		{
+			error.clear ();
+			CView* view = buildView (*t.second, controller, 0);
+			if (!view && error.empty ())
+				error = "the controller dropped the template's view";
+			return view;
+		}
 	error = std::string ("no template \"") + templateName + "\"";
 	return nullptr;
 }
@@ -695,11 +710,12 @@ CView* UIDescription::buildView (const Node& node, IController* controller, int 
 		}
 		for (const auto& child : node.children)
 		{
+			error.clear ();
 			CView* c = buildView (*child, controller, depth + 1);
 			if (!c)
 			{
 				if (error.empty ())
-					error = "a child view failed";
+					continue; // the controller dropped it in verifyView
 				view->forget ();
 				return nullptr;
 			}

@@ -194,7 +194,7 @@ public:
 			return;
 		controls.push_back (shared (c));
 		setup (c);
-		c->setValueNormalized (static_cast<float> (controller->getParamNormalized (getId ())));
+		show (c, static_cast<float> (controller->getParamNormalized (getId ())));
 		c->invalid ();
 	}
 	void remove (CControl* c)
@@ -213,7 +213,7 @@ public:
 		auto snapshot = controls;
 		for (auto& c : snapshot)
 		{
-			c->setValueNormalized (v);
+			show (c, v);
 			c->invalid ();
 			// A control being edited caused this change itself; only the others are told.
 			if (!c->isEditing ())
@@ -247,6 +247,22 @@ public:
 	}
 
 private:
+	// Sets the value; a text display also shows the parameter's text (not while it is typed in).
+	void show (CControl* c, float v)
+	{
+		c->setValueNormalized (v);
+		if (auto label = dynamic_cast<CTextLabel*> (c))
+		{
+			auto edit = dynamic_cast<CTextEdit*> (c);
+			if (!edit || !edit->isEditingText ())
+			{
+				Vst::String128 s {};
+				parameter->toString (v, s);
+				label->setText (toUTF8 (s));
+			}
+		}
+	}
+
 	// A list parameter fills an option menu from its strings.
 	void setup (CControl* c)
 	{

@@ -359,6 +359,60 @@ TEST (Editor, KeysFromTheHostReachTheTextEdit)
 	EXPECT_EQ (f.editor->onKeyDown ('x', 0, 0), kResultFalse) << "no focus view any more";
 }
 
+TEST (Binding, ATextEditShowsAndSetsTheParameterText)
+{
+	const std::string dir = makeTempDir ();
+	std::ofstream (dir + "/edit.uidesc") << R"({"vstgui-ui-description": {
+		"control-tags": {"Gain": "100"},
+		"templates": {"view": {"attributes": {"class": "CViewContainer", "size": "200, 50"},
+			"children": [{"attributes": {"class": "CTextEdit", "control-tag": "Gain",
+			                              "origin": "0, 0", "size": "100, 20"}}]}}}})";
+	Fixture f (dir + "/edit.uidesc");
+	ASSERT_TRUE (f.attach ());
+	auto* edit = f.find<CTextEdit> (100);
+	ASSERT_NE (edit, nullptr);
+	EXPECT_EQ (edit->getText (), "0.0000") << "the parameter's own text";
+	f.mouse ("down", 50, 10); // the caret lands in the middle of the centred text
+	f.editor->onKeyDown (0, VKEY_END, 0);
+	for (int i = 0; i < 4; ++i) // "0.0000" -> "0."
+		f.editor->onKeyDown (0, VKEY_BACK, 0);
+	f.editor->onKeyDown ('1', 0, 0);
+	f.editor->onKeyDown ('2', 0, 0);
+	f.editor->onKeyDown (0, VKEY_RETURN, 0);
+	EXPECT_NEAR (f.controller->getParamNormalized (100), 24.12 / 84., 1e-9);
+	ASSERT_EQ (f.handler.calls.size (), 3u) << f.handler.str ();
+	EXPECT_EQ (f.handler.calls[0], "begin 100");
+	EXPECT_EQ (f.handler.calls[2], "end 100");
+	EXPECT_EQ (edit->getText (), "0.1200");
+	f.controller->setParamNormalized (100, 1.0);
+	EXPECT_EQ (edit->getText (), "60.0000") << "host changes show as text";
+	std::filesystem::remove_all (dir);
+}
+
+TEST (UIDescriptionWithEditor, AViewDroppedInVerifyViewIsLeftOut)
+{
+	struct Dropper : TestEditor
+	{
+		using TestEditor::TestEditor;
+		CView* verifyView (CView* view, const UIAttributes& a, const IUIDescription* d) override
+		{
+			if (dynamic_cast<CKnob*> (view))
+				return nullptr; // the description lets go of it
+			return TestEditor::verifyView (view, a, d);
+		}
+	};
+	auto* controller = new TestController ();
+	auto* editor = new Dropper (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	int parent = 0;
+	ASSERT_EQ (editor->attached (&parent, Vst::kPlatformTypeOffscreen), kResultTrue);
+	auto* root = dynamic_cast<CViewContainer*> (editor->getFrame ()->getView (0));
+	ASSERT_NE (root, nullptr);
+	EXPECT_EQ (root->getNbViews (), 5u) << "the knob is gone, the rest stands";
+	editor->removed ();
+	editor->release ();
+	controller->release ();
+}
+
 //------------------------------------------------------------------------
 // A host frame that offers a run loop.
 class FakeHostFrame : public IPlugFrame, public Linux::IRunLoop

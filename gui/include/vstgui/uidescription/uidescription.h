@@ -57,7 +57,9 @@ public:
 	{
 		return nullptr;
 	}
-	// Sees every built view (after its attributes and children); returns the view to keep.
+	// Sees every built view (after its attributes and children); returns the view to keep: the
+	// same one, another new view that takes its place, or null to leave it out. The description
+	// releases a view that is not returned.
 	virtual CView* verifyView (CView* view, const UIAttributes& /*attributes*/,
 	                           const IUIDescription* /*description*/)
 	{

@@ -86,10 +86,19 @@ void CView::setVisible (bool state)
 	if (state)
 		CView::invalidRect (size);
 	if (!state)
-	{
-		if (auto frame = getFrame (); frame && frame->getFocusView () == this)
-			frame->setFocusView (nullptr);
-	}
+		dropFocusInside ();
+}
+
+// The focus may not stay with a view that is hidden or leaves the tree, nor inside one.
+void CView::dropFocusInside ()
+{
+	CFrame* frame = getFrame ();
+	if (!frame || !frame->getFocusView ())
+		return;
+	CView* focus = frame->getFocusView ();
+	auto* container = dynamic_cast<CViewContainer*> (this);
+	if (focus == this || (container && container->isChild (focus, true)))
+		frame->setFocusView (nullptr);
 }
 
 void CView::setAlphaValue (float alpha)
@@ -120,8 +129,7 @@ bool CView::attached (CView* parent)
 
 bool CView::removed (CView*)
 {
-	if (auto frame = getFrame (); frame && frame->getFocusView () == this)
-		frame->setFocusView (nullptr);
+	dropFocusInside ();
 	parentView = nullptr;
 	return true;
 }

@@ -341,6 +341,21 @@ TEST (KeyboardDispatch, KeysGoToTheFocusViewOnly)
 	EXPECT_EQ (b, (std::vector<int32_t> {0xE4, 'y', -VKEY_RETURN}));
 	frame->removeView (vb);
 	EXPECT_EQ (frame->getFocusView (), nullptr) << "a removed view loses the focus";
+
+	// Hiding or removing a container takes the focus from a view inside it.
+	std::vector<int32_t> c;
+	auto* dialog = new CViewContainer (CRect (0, 0, 100, 100));
+	auto* field = new KeyView (CRect (10, 10, 50, 30), c);
+	dialog->addView (field);
+	frame->addView (dialog);
+	frame->setFocusView (field);
+	dialog->setVisible (false);
+	EXPECT_EQ (frame->getFocusView (), nullptr);
+	dialog->setVisible (true);
+	frame->setFocusView (field);
+	frame->removeView (dialog);
+	EXPECT_EQ (frame->getFocusView (), nullptr);
+	EXPECT_EQ (frame->onKeyDown (k), -1);
 }
 
 } // namespace

@@ -96,6 +96,7 @@ protected:
 	SharedPointer<CBitmap> background;
 
 private:
+	void dropFocusInside ();
 	CView* parentView {nullptr};
 };
 

@@ -1,5 +1,5 @@
 // Renders a template of a UI description to a PNG file, for looking at layouts without a host.
-//   render-uidesc <file.uidesc> <template> <out.png> [--zoom <factor>] [--open-menu <tag>]
+//   render-uidesc <file.uidesc> <template> <out.png> [--zoom <factor>] [--open-menu <tag>] [--menu-entries <n>]
 // Views with a custom-view-name are shown as labelled placeholders; controls show their default.
 #include "vstgui/vstgui.h"
 
@@ -45,6 +45,7 @@ private:
 class PreviewController : public IController
 {
 public:
+	int menuEntries {0};
 	void valueChanged (CControl*) override {}
 	CView* createView (const UIAttributes& attributes, const IUIDescription*) override
 	{
@@ -58,8 +59,12 @@ public:
 	CView* verifyView (CView* view, const UIAttributes&, const IUIDescription*) override
 	{
 		if (auto menu = dynamic_cast<COptionMenu*> (view); menu && menu->getNbEntries () == 0)
+		{
 			for (const char* entry : {"Init", "Deep Rumble", "-", "Sub Floor", "Long Tail"})
 				menu->addEntry (entry);
+			for (int i = 5; i < menuEntries; ++i)
+				menu->addEntry (("Preset " + std::to_string (i)).c_str ());
+		}
 		else if (auto control = dynamic_cast<CControl*> (view))
 			control->setValue (control->getDefaultValue ());
 		return view;
@@ -68,7 +73,8 @@ public:
 
 int usage ()
 {
-	std::fprintf (stderr, "usage: render-uidesc <file.uidesc> <template> <out.png> [--zoom <factor>] [--open-menu <tag>]\n");
+	std::fprintf (stderr, "usage: render-uidesc <file.uidesc> <template> <out.png> [--zoom <factor>] "
+	                      "[--open-menu <tag>] [--menu-entries <n>]\n");
 	return 2;
 }
 
@@ -80,12 +86,15 @@ int main (int argc, char** argv)
 		return usage ();
 	double zoom = 1.;
 	int openMenuTag = -2;
+	int menuEntries = 0;
 	for (int i = 4; i < argc; ++i)
 	{
 		if (std::strcmp (argv[i], "--zoom") == 0 && i + 1 < argc)
 			zoom = std::atof (argv[++i]);
 		else if (std::strcmp (argv[i], "--open-menu") == 0 && i + 1 < argc)
 			openMenuTag = std::atoi (argv[++i]);
+		else if (std::strcmp (argv[i], "--menu-entries") == 0 && i + 1 < argc)
+			menuEntries = std::atoi (argv[++i]);
 		else
 			return usage ();
 	}
@@ -98,6 +107,7 @@ int main (int argc, char** argv)
 		return 1;
 	}
 	PreviewController controller;
+	controller.menuEntries = menuEntries;
 	CView* view = description->createView (argv[2], &controller);
 	if (!view)
 	{

@@ -239,6 +239,35 @@ TEST (Binding, HostChangesMoveTheControlsAndReachTheEditor)
 	EXPECT_EQ (f.editor->seen.size (), 3u) << "no notification without a change";
 }
 
+TEST (Binding, AnEditorFollowUpMayChangeAnotherParameter)
+{
+	struct FollowingEditor : TestEditor
+	{
+		using TestEditor::TestEditor;
+		void valueChanged (CControl* c) override
+		{
+			TestEditor::valueChanged (c);
+			// "Enable" switched on by the host pulls "Gain" to the top.
+			if (c->getTag () == 102 && !c->isEditing () && c->getValue () >= 0.5f)
+				getController ()->setParamNormalized (100, 1.0);
+		}
+	};
+	auto* controller = new TestController ();
+	auto* editor = new FollowingEditor (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	int parent = 0;
+	ASSERT_EQ (editor->attached (&parent, Vst::kPlatformTypeOffscreen), kResultTrue);
+	controller->setParamNormalized (102, 1.0);
+	EXPECT_EQ (controller->getParamNormalized (100), 1.0);
+	auto* root = dynamic_cast<CViewContainer*> (editor->getFrame ()->getView (0));
+	auto* knob = dynamic_cast<CKnob*> (root->getView (2));
+	ASSERT_NE (knob, nullptr);
+	EXPECT_FLOAT_EQ (knob->getValueNormalized (), 1.f);
+	// Destroying an open editor closes it first.
+	editor->release ();
+	controller->setParamNormalized (100, 0.2); // no binding left to notify
+	controller->release ();
+}
+
 TEST (Binding, ATagChangeRebindsAndMinusOneIsNeverBound)
 {
 	Fixture f;

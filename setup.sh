@@ -14,6 +14,7 @@ PACKAGES=(
     juce-modules-source-data
     libcairo2-dev libx11-dev fonts-liberation fontconfig
     nlohmann-json3-dev
+    xvfb
 )
 
 missing=()

@@ -1,0 +1,3 @@
+// Forwarding header: the library keeps this in cdrawcontext.h.
+#pragma once
+#include "cdrawcontext.h"

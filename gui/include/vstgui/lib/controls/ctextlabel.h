@@ -1,0 +1,3 @@
+// Forwarding header: the library keeps this in controls.h.
+#pragma once
+#include "../controls.h"

@@ -1,0 +1,3 @@
+// Forwarding header: the library keeps this in cview.h.
+#pragma once
+#include "cview.h"

@@ -1,0 +1,133 @@
+// The plug-in view that shows a UI description and binds its controls to the controller's parameters.
+#pragma once
+
+#include "../uidescription/uidescription.h"
+#include "../lib/cvstguitimer.h"
+
+#include "public.sdk/source/vst/vsteditcontroller.h"
+
+#include <map>
+#include <memory>
+
+namespace Steinberg {
+namespace Linux { class IRunLoop; }
+namespace Vst {
+
+// IPlugView base of a view-library editor: maps attached/removed to open/close and hands the
+// host's run loop to the timers.
+class VSTGUIEditor : public EditorView, public VSTGUI::VSTGUIEditorInterface
+{
+public:
+	VSTGUIEditor (void* controller, ViewRect* size = nullptr);
+	~VSTGUIEditor () override;
+
+	virtual bool PLUGIN_API open (void* parent, const VSTGUI::PlatformType& type = VSTGUI::PlatformType::kDefaultNative) = 0;
+	virtual void PLUGIN_API close () = 0;
+
+	tresult PLUGIN_API isPlatformTypeSupported (FIDString type) override;
+	tresult PLUGIN_API attached (void* parent, FIDString type) override;
+	tresult PLUGIN_API removed () override;
+	tresult PLUGIN_API onKeyDown (char16 key, int16 keyCode, int16 modifiers) override;
+	tresult PLUGIN_API onKeyUp (char16 key, int16 keyCode, int16 modifiers) override;
+	tresult PLUGIN_API onWheel (float distance) override;
+	tresult PLUGIN_API setFrame (IPlugFrame* frame) override;
+
+	IPlugFrame* getPlugFrame () const { return plugFrame; }
+	// The host's run loop, once the host handed it over through setFrame.
+	Linux::IRunLoop* getHostRunLoop () const { return hostRunLoop; }
+
+protected:
+	Linux::IRunLoop* hostRunLoop {nullptr};
+};
+
+// Platform type string for a window-less editor (tests, renderers): attached () accepts it
+// with any non-null parent.
+extern const FIDString kPlatformTypeOffscreen;
+
+} // namespace Vst
+} // namespace Steinberg
+
+namespace VSTGUI {
+
+class ParameterBinding;
+
+class VST3Editor : public Steinberg::Vst::VSTGUIEditor, public IController
+{
+public:
+	// The description file is found in the resource root unless it is an absolute path.
+	VST3Editor (Steinberg::Vst::EditController* controller, UTF8StringPtr templateName, UTF8StringPtr uiDescFile);
+	// Takes an already made description (one more reference is taken).
+	VST3Editor (UIDescription* description, Steinberg::Vst::EditController* controller, UTF8StringPtr templateName);
+	~VST3Editor () override;
+
+	bool PLUGIN_API open (void* parent, const PlatformType& type = PlatformType::kDefaultNative) override;
+	void PLUGIN_API close () override;
+
+	// Scales the whole editor; the host is asked for the new size while it is attached.
+	virtual bool setZoomFactor (double factor);
+	double getZoomFactor () const { return zoomFactor; }
+
+	UIDescription* getUIDescription () const { return description.get (); }
+	Steinberg::Vst::EditController* getController () const { return controller; }
+	// The template's own size (zoom 1).
+	const CRect& getBaseSize () const { return baseSize; }
+
+	void setKnobMode (int32_t mode) { knobMode = mode; }
+	int32_t getKnobMode () const override { return knobMode; }
+
+	// IControlListener
+	void valueChanged (CControl* control) override;
+	void controlBeginEdit (CControl* control) override;
+	void controlEndEdit (CControl* control) override;
+	void controlTagWillChange (CControl* control) override;
+	void controlTagDidChange (CControl* control) override;
+
+	// IController
+	CView* createView (const UIAttributes& attributes, const IUIDescription* description) override;
+	CView* verifyView (CView* view, const UIAttributes& attributes, const IUIDescription* description) override;
+
+	// IPlugView
+	Steinberg::tresult PLUGIN_API getSize (Steinberg::ViewRect* size) override;
+	Steinberg::tresult PLUGIN_API onSize (Steinberg::ViewRect* newSize) override;
+	Steinberg::tresult PLUGIN_API canResize () override;
+	Steinberg::tresult PLUGIN_API checkSizeConstraint (Steinberg::ViewRect* rect) override;
+
+	// Binds a control to the parameter of its tag (done for every built control with a tag).
+	void bindControl (CControl* control);
+	void unbindControl (CControl* control);
+	// Number of controls bound to a parameter (tests).
+	size_t getBoundControlCount (int32_t tag) const;
+
+protected:
+	void init ();
+	void updateRectFromZoom ();
+
+	Steinberg::Vst::EditController* controller;
+	SharedPointer<UIDescription> description;
+	std::string templateName;
+	CRect baseSize;
+	double zoomFactor {1.};
+	int32_t knobMode {kCircularMode};
+	std::map<int32_t, std::unique_ptr<ParameterBinding>> bindings;
+	bool inOpen {false};
+};
+
+// Keeps the template's aspect ratio when the host resizes, never below a minimum zoom.
+class AspectRatioVST3Editor : public VST3Editor
+{
+public:
+	using VST3Editor::VST3Editor;
+
+	void setMinZoomFactor (double factor) { minZoomFactor = factor; }
+	double getMinZoomFactor () const { return minZoomFactor; }
+	bool setZoomFactor (double factor) override;
+
+	Steinberg::tresult PLUGIN_API canResize () override { return Steinberg::kResultTrue; }
+	Steinberg::tresult PLUGIN_API checkSizeConstraint (Steinberg::ViewRect* rect) override;
+	Steinberg::tresult PLUGIN_API onSize (Steinberg::ViewRect* newSize) override;
+
+private:
+	double minZoomFactor {0.1};
+};
+
+} // namespace VSTGUI

@@ -1,0 +1,3 @@
+// Forwarding header: the library keeps this in uidescription.h.
+#pragma once
+#include "uidescription.h"

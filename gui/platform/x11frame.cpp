@@ -1,0 +1,358 @@
+// X11 embedding of a frame in the host's window: a child window painted with cairo, its events
+// read on the host's run loop.
+#include "platform.h"
+
+#include "vstgui/lib/controls.h"
+#include "vstgui/lib/cvstguitimer.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <cairo.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+
+namespace VSTGUI {
+namespace Platform {
+namespace {
+
+class X11Frame;
+
+// One connection for all frames of the process, open while any frame is.
+Display* sharedDisplay = nullptr;
+int displayUsers = 0;
+
+Display* acquireDisplay ()
+{
+	if (!sharedDisplay)
+		sharedDisplay = XOpenDisplay (nullptr);
+	if (sharedDisplay)
+		++displayUsers;
+	return sharedDisplay;
+}
+
+void releaseDisplay ()
+{
+	if (displayUsers > 0 && --displayUsers == 0)
+	{
+		XCloseDisplay (sharedDisplay);
+		sharedDisplay = nullptr;
+	}
+}
+
+class EventHandler : public Steinberg::Linux::IEventHandler
+{
+public:
+	explicit EventHandler (X11Frame* f) : frame (f) {}
+	virtual ~EventHandler () = default;
+	void PLUGIN_API onFDIsSet (Steinberg::Linux::FileDescriptor) override;
+	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID iid, void** obj) override
+	{
+		if (Steinberg::FUnknownPrivate::iidEqual (iid, Steinberg::Linux::IEventHandler::iid) ||
+		    Steinberg::FUnknownPrivate::iidEqual (iid, Steinberg::FUnknown::iid))
+		{
+			addRef ();
+			*obj = static_cast<Steinberg::Linux::IEventHandler*> (this);
+			return Steinberg::kResultOk;
+		}
+		*obj = nullptr;
+		return Steinberg::kNoInterface;
+	}
+	Steinberg::uint32 PLUGIN_API addRef () override { return ++refCount; }
+	Steinberg::uint32 PLUGIN_API release () override
+	{
+		const auto r = --refCount;
+		if (r == 0)
+			delete this;
+		return r;
+	}
+	X11Frame* frame;
+
+private:
+	std::atomic<Steinberg::uint32> refCount {1};
+};
+
+int32_t buttonState (unsigned int state)
+{
+	int32_t b = 0;
+	if (state & Button1Mask) b |= kLButton;
+	if (state & Button2Mask) b |= kMButton;
+	if (state & Button3Mask) b |= kRButton;
+	if (state & ShiftMask) b |= kShift;
+	if (state & ControlMask) b |= kControl;
+	if (state & Mod1Mask) b |= kAlt;
+	return b;
+}
+
+unsigned char virtualKey (KeySym sym)
+{
+	switch (sym)
+	{
+		case XK_BackSpace: return VKEY_BACK;
+		case XK_Tab: return VKEY_TAB;
+		case XK_Return: return VKEY_RETURN;
+		case XK_KP_Enter: return VKEY_ENTER;
+		case XK_Escape: return VKEY_ESCAPE;
+		case XK_End: return VKEY_END;
+		case XK_Home: return VKEY_HOME;
+		case XK_Left: return VKEY_LEFT;
+		case XK_Up: return VKEY_UP;
+		case XK_Right: return VKEY_RIGHT;
+		case XK_Down: return VKEY_DOWN;
+		case XK_Page_Up: return VKEY_PAGEUP;
+		case XK_Page_Down: return VKEY_PAGEDOWN;
+		case XK_Delete: return VKEY_DELETE;
+		case XK_Insert: return VKEY_INSERT;
+		default: return 0;
+	}
+}
+
+class X11Frame : public IPlatformFrame
+{
+public:
+	X11Frame (CFrame* f, Display* d, Window w, int wid, int hei, Steinberg::Linux::IRunLoop* rl)
+	: frame (f), display (d), runLoop (rl), window (w), width (wid), height (hei)
+	{
+		runLoop->addRef ();
+		gc = XCreateGC (display, window, 0, nullptr);
+		windows ()[window] = this;
+		XMapWindow (display, window);
+		XFlush (display);
+		handler = new EventHandler (this);
+		runLoop->registerEventHandler (handler, ConnectionNumber (display));
+		// Redraws are collected and painted at most about 60 times a second.
+		paintTimer = owned (new CVSTGUITimer ([this] (CVSTGUITimer*) { paint (); }, 16, true));
+		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
+	}
+
+	~X11Frame () noexcept override
+	{
+		paintTimer->stop ();
+		runLoop->unregisterEventHandler (handler);
+		handler->frame = nullptr;
+		handler->release ();
+		runLoop->release ();
+		windows ().erase (window);
+		XFreeGC (display, gc);
+		XDestroyWindow (display, window);
+		XFlush (display);
+		releaseDisplay ();
+	}
+
+	void invalidRect (const CRect& rect) override { dirty.unite (rect); }
+	void setSize (const CRect& rect) override
+	{
+		width = std::max (1, static_cast<int> (std::lround (rect.getWidth ())));
+		height = std::max (1, static_cast<int> (std::lround (rect.getHeight ())));
+		XResizeWindow (display, window, static_cast<unsigned> (width), static_cast<unsigned> (height));
+		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
+	}
+	PlatformType getPlatformType () const override { return PlatformType::kX11EmbedWindowID; }
+
+	// All frames share one connection: events are read once and handed to their window's frame.
+	static std::map<Window, X11Frame*>& windows ()
+	{
+		static std::map<Window, X11Frame*> map;
+		return map;
+	}
+
+	static void handleEvents (Display* display)
+	{
+		while (XPending (display))
+		{
+			XEvent e;
+			XNextEvent (display, &e);
+			auto it = windows ().find (e.xany.window);
+			if (it != windows ().end ())
+				it->second->dispatch (e);
+		}
+		for (auto& [w, f] : windows ())
+			f->paint ();
+	}
+
+	Display* getDisplay () const { return display; }
+
+private:
+	CPoint toFrame (int x, int y) const
+	{
+		const double zoom = frame->getZoom ();
+		return {x / zoom, y / zoom};
+	}
+
+	void dispatch (XEvent& e)
+	{
+		SharedPointer<CFrame> keep (frame);
+		switch (e.type)
+		{
+			case Expose:
+			{
+				CRect r (e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width, e.xexpose.y + e.xexpose.height);
+				const double zoom = frame->getZoom ();
+				r = CRect (r.left / zoom, r.top / zoom, r.right / zoom + 1, r.bottom / zoom + 1);
+				dirty.unite (r);
+				break;
+			}
+			case ButtonPress:
+			{
+				CPoint p = toFrame (e.xbutton.x, e.xbutton.y);
+				if (e.xbutton.button == 4 || e.xbutton.button == 5)
+				{
+					frame->onWheel (p, e.xbutton.button == 4 ? 1.f : -1.f, buttonState (e.xbutton.state));
+					break;
+				}
+				XSetInputFocus (display, window, RevertToParent, CurrentTime);
+				int32_t b = buttonState (e.xbutton.state) & ~(kLButton | kMButton | kRButton);
+				b |= e.xbutton.button == 1 ? kLButton : e.xbutton.button == 2 ? kMButton : kRButton;
+				if (e.xbutton.time - lastClickTime < 300 && e.xbutton.button == 1)
+					b |= kDoubleClick;
+				lastClickTime = e.xbutton.time;
+				frame->onMouseDown (p, b);
+				break;
+			}
+			case ButtonRelease:
+			{
+				if (e.xbutton.button >= 4 && e.xbutton.button <= 7)
+					break;
+				CPoint p = toFrame (e.xbutton.x, e.xbutton.y);
+				frame->onMouseUp (p, buttonState (e.xbutton.state));
+				break;
+			}
+			case MotionNotify:
+			{
+				CPoint p = toFrame (e.xmotion.x, e.xmotion.y);
+				frame->onMouseMoved (p, buttonState (e.xmotion.state));
+				break;
+			}
+			case KeyPress:
+			{
+				char text[32] = {};
+				KeySym sym = 0;
+				const int n = XLookupString (&e.xkey, text, sizeof (text) - 1, &sym, nullptr);
+				VstKeyCode key;
+				key.virt = virtualKey (sym);
+				key.modifier = static_cast<unsigned char> (((e.xkey.state & ShiftMask) ? MODIFIER_SHIFT : 0) |
+				                                           ((e.xkey.state & Mod1Mask) ? MODIFIER_ALTERNATE : 0) |
+				                                           ((e.xkey.state & ControlMask) ? MODIFIER_CONTROL : 0));
+				if (key.virt)
+					frame->onKeyDown (key);
+				else if (n == 1)
+				{
+					// XLookupString gives Latin-1, which is the first block of Unicode.
+					key.character = static_cast<unsigned char> (text[0]);
+					frame->onKeyDown (key);
+				}
+				break;
+			}
+			default: break;
+		}
+	}
+
+	// Draws the dirty part into an image and uploads it: no window-system state inside cairo.
+	void paint ()
+	{
+		if (dirty.isEmpty ())
+			return;
+		const CRect update = dirty;
+		dirty = CRect ();
+		const double zoom = frame->getZoom ();
+		const int x0 = std::clamp (static_cast<int> (std::floor (update.left * zoom)), 0, width);
+		const int y0 = std::clamp (static_cast<int> (std::floor (update.top * zoom)), 0, height);
+		const int x1 = std::clamp (static_cast<int> (std::ceil (update.right * zoom)), 0, width);
+		const int y1 = std::clamp (static_cast<int> (std::ceil (update.bottom * zoom)), 0, height);
+		if (x1 <= x0 || y1 <= y0)
+			return;
+		cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0);
+		cairo_t* cr = cairo_create (surface);
+		{
+			CairoDrawContext context (cr, CRect (0, 0, frame->getWidth (), frame->getHeight ()), zoom);
+			CDrawContext::Transform t (context, CGraphicsTransform ().translate (-x0 / zoom, -y0 / zoom));
+			context.setClipRect (update);
+			frame->drawFrame (&context, &update);
+		}
+		cairo_destroy (cr);
+		cairo_surface_flush (surface);
+		XImage* image = XCreateImage (display, DefaultVisual (display, DefaultScreen (display)), 24, ZPixmap, 0,
+		                              reinterpret_cast<char*> (cairo_image_surface_get_data (surface)),
+		                              static_cast<unsigned> (x1 - x0), static_cast<unsigned> (y1 - y0), 32,
+		                              cairo_image_surface_get_stride (surface));
+		if (image)
+		{
+			XPutImage (display, window, gc, image, 0, 0, x0, y0, static_cast<unsigned> (x1 - x0),
+			           static_cast<unsigned> (y1 - y0));
+			image->data = nullptr; // cairo's memory
+			XDestroyImage (image);
+		}
+		cairo_surface_destroy (surface);
+		XFlush (display);
+	}
+
+	CFrame* frame;
+	Display* display;
+	Steinberg::Linux::IRunLoop* runLoop;
+	Window window;
+	int width, height;
+	EventHandler* handler {nullptr};
+	GC gc {};
+	SharedPointer<CVSTGUITimer> paintTimer;
+	CRect dirty;
+	Time lastClickTime {0};
+};
+
+void PLUGIN_API EventHandler::onFDIsSet (Steinberg::Linux::FileDescriptor)
+{
+	if (frame)
+		X11Frame::handleEvents (frame->getDisplay ());
+}
+
+} // namespace
+
+bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runLoop)
+{
+	if (!frame || !parent || !runLoop)
+		return false; // without the host's run loop nothing would deliver the window's events
+	Display* display = acquireDisplay ();
+	if (!display)
+		return false;
+	const Visual* visual = DefaultVisual (display, DefaultScreen (display));
+	if (DefaultDepth (display, DefaultScreen (display)) != 24 || visual->red_mask != 0xFF0000 ||
+	    visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
+	{
+		releaseDisplay (); // only 24-bit true colour is painted
+		return false;
+	}
+	const auto parentWindow = static_cast<Window> (reinterpret_cast<uintptr_t> (parent));
+	const double zoom = frame->getZoom ();
+	const int width = std::max (1, static_cast<int> (std::lround (frame->getWidth () * zoom)));
+	const int height = std::max (1, static_cast<int> (std::lround (frame->getHeight () * zoom)));
+	XSetWindowAttributes attrs {};
+	attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+	                   KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
+	attrs.background_pixel = BlackPixel (display, DefaultScreen (display));
+	// A bad parent id must not reach the default error handler, which ends the process.
+	static bool creationFailed;
+	creationFailed = false;
+	auto previous = XSetErrorHandler ([] (Display*, XErrorEvent*) -> int {
+		creationFailed = true;
+		return 0;
+	});
+	const Window window = XCreateWindow (display, parentWindow, 0, 0, static_cast<unsigned> (width),
+	                                     static_cast<unsigned> (height), 0, CopyFromParent, InputOutput,
+	                                     CopyFromParent, CWEventMask | CWBackPixel, &attrs);
+	XSync (display, False);
+	XSetErrorHandler (previous);
+	if (creationFailed || !window)
+	{
+		releaseDisplay ();
+		return false;
+	}
+	frame->setPlatformFrame (std::make_unique<X11Frame> (frame, display, window, width, height, runLoop));
+	return true;
+}
+
+} // namespace Platform
+} // namespace VSTGUI

@@ -1,0 +1,707 @@
+// CControl and the standard controls: text display, label, text edit, text button, knob.
+#include "vstgui/lib/controls.h"
+
+#include <cmath>
+
+namespace VSTGUI {
+
+//------------------------------------------------------------------------
+CControl::CControl (const CRect& s, IControlListener* l, int32_t t, CBitmap* bg)
+: CView (s), tag (t), listener (l)
+{
+	if (bg)
+		setBackground (bg);
+	dirty = false;
+}
+
+CControl::CControl (const CControl& o)
+: CView (o), value (o.value), vmin (o.vmin), vmax (o.vmax), defaultValue (o.defaultValue), tag (o.tag),
+  listener (o.listener), editing (0)
+{
+}
+
+CControl::~CControl () noexcept = default;
+
+void CControl::setValue (float val)
+{
+	if (!std::isfinite (val))
+		return;
+	value = val;
+	bounceValue ();
+}
+
+void CControl::setValueNormalized (float val)
+{
+	if (!std::isfinite (val))
+		return;
+	val = std::clamp (val, 0.f, 1.f);
+	setValue (vmin + val * (vmax - vmin));
+}
+
+float CControl::getValueNormalized () const
+{
+	const float range = vmax - vmin;
+	if (!(range > 0.f))
+		return 0.f;
+	return std::clamp ((value - vmin) / range, 0.f, 1.f);
+}
+
+void CControl::bounceValue ()
+{
+	const float lo = std::min (vmin, vmax), hi = std::max (vmin, vmax);
+	value = std::clamp (value, lo, hi);
+}
+
+void CControl::setTag (int32_t val)
+{
+	if (val == tag)
+		return;
+	if (listener)
+		listener->controlTagWillChange (this);
+	tag = val;
+	if (listener)
+		listener->controlTagDidChange (this);
+}
+
+void CControl::beginEdit ()
+{
+	if (editing++ == 0)
+	{
+		if (listener)
+			listener->controlBeginEdit (this);
+	}
+}
+
+void CControl::endEdit ()
+{
+	if (editing <= 0)
+		return;
+	if (--editing == 0)
+	{
+		if (listener)
+			listener->controlEndEdit (this);
+	}
+}
+
+void CControl::valueChanged ()
+{
+	if (listener)
+		listener->valueChanged (this);
+}
+
+//------------------------------------------------------------------------
+CParamDisplay::CParamDisplay (const CRect& s, CBitmap* bg, int32_t st) : CControl (s, nullptr, -1, bg), style (st)
+{
+	font = kSystemFont;
+}
+
+CParamDisplay::CParamDisplay (const CParamDisplay& o)
+: CControl (o), font (o.font), fontColor (o.fontColor), backColor (o.backColor), frameColor (o.frameColor),
+  frameWidth (o.frameWidth), horiAlign (o.horiAlign), textInset (o.textInset), style (o.style),
+  antialias (o.antialias)
+{
+}
+
+void CParamDisplay::setFont (CFontRef f)
+{
+	if (f)
+		font = f;
+	setDirty ();
+}
+
+void CParamDisplay::setTransparency (bool state)
+{
+	CControl::setTransparency (state);
+	setDirty ();
+}
+
+std::string CParamDisplay::getDisplayText () const
+{
+	char buffer[32];
+	std::snprintf (buffer, sizeof (buffer), "%.2f", static_cast<double> (value));
+	return buffer;
+}
+
+void CParamDisplay::drawBack (CDrawContext* context)
+{
+	if (background)
+		background->draw (context, size);
+	else if (!transparent)
+	{
+		context->setFillColor (backColor);
+		context->drawRect (size, kDrawFilled);
+	}
+	if (!(style & kNoFrame) && frameWidth > 0. && !transparent)
+	{
+		context->setLineWidth (frameWidth);
+		context->setFrameColor (frameColor);
+		CRect r = size;
+		r.inset (frameWidth / 2., frameWidth / 2.);
+		context->drawRect (r, kDrawStroked);
+	}
+}
+
+void CParamDisplay::drawText (CDrawContext* context, const std::string& text, const CRect& rect)
+{
+	if ((style & kNoTextStyle) || text.empty ())
+		return;
+	CRect r = rect;
+	r.inset (textInset.x, textInset.y);
+	context->setFont (font ? font.get () : kSystemFont);
+	context->setFontColor (fontColor);
+	context->drawString (text.c_str (), r, horiAlign, antialias);
+}
+
+void CParamDisplay::draw (CDrawContext* context)
+{
+	if (!(style & kNoDrawStyle))
+	{
+		drawBack (context);
+		drawText (context, getDisplayText (), size);
+	}
+	setDirty (false);
+}
+
+//------------------------------------------------------------------------
+CTextLabel::CTextLabel (const CRect& s, const UTF8String& txt, CBitmap* bg, int32_t st)
+: CParamDisplay (s, bg, st), text (txt.getString ())
+{
+}
+
+void CTextLabel::setText (const std::string& txt)
+{
+	if (txt == text)
+		return;
+	text = txt;
+	invalid ();
+}
+
+//------------------------------------------------------------------------
+namespace {
+size_t prevCodePoint (const std::string& s, size_t pos)
+{
+	if (pos == 0)
+		return 0;
+	--pos;
+	while (pos > 0 && (static_cast<unsigned char> (s[pos]) & 0xC0) == 0x80)
+		--pos;
+	return pos;
+}
+size_t nextCodePoint (const std::string& s, size_t pos)
+{
+	if (pos >= s.size ())
+		return s.size ();
+	++pos;
+	while (pos < s.size () && (static_cast<unsigned char> (s[pos]) & 0xC0) == 0x80)
+		++pos;
+	return pos;
+}
+} // namespace
+
+CTextEdit::CTextEdit (const CRect& s, IControlListener* l, int32_t t, const UTF8String& txt, CBitmap* bg, int32_t st)
+: CTextLabel (s, txt, bg, st)
+{
+	listener = l;
+	tag = t;
+	editBuffer = text;
+}
+
+CTextEdit::~CTextEdit () noexcept = default;
+
+void CTextEdit::setText (const std::string& txt)
+{
+	CTextLabel::setText (sanitizeUTF8 (txt));
+	if (!editingText)
+		editBuffer = text;
+	else
+	{
+		editBuffer = text;
+		caret = editBuffer.size ();
+	}
+}
+
+void CTextEdit::takeFocus ()
+{
+	CFrame* frame = getFrame ();
+	if (frame && frame->getFocusView () != this)
+	{
+		frame->setFocusView (this); // comes back here with the focus set
+		return;
+	}
+	if (editingText)
+		return;
+	editingText = true;
+	bWasReturnPressed = false;
+	textBeforeEdit = text;
+	editBuffer = text;
+	caret = editBuffer.size ();
+	invalid ();
+}
+
+void CTextEdit::looseFocus ()
+{
+	if (editingText)
+		commit ();
+}
+
+void CTextEdit::commit ()
+{
+	editingText = false;
+	text = editBuffer;
+	invalid ();
+	beginEdit ();
+	valueChanged ();
+	endEdit ();
+}
+
+void CTextEdit::insertText (const std::string& utf8)
+{
+	if (!editingText)
+		return;
+	std::string clean;
+	for (char c : sanitizeUTF8 (utf8))
+		if (static_cast<unsigned char> (c) >= 0x20 && c != 0x7F)
+			clean += c;
+	editBuffer.insert (caret, clean);
+	caret += clean.size ();
+	if (immediateTextChange)
+		valueChanged ();
+	invalid ();
+}
+
+int32_t CTextEdit::onKeyDown (VstKeyCode& key)
+{
+	if (!editingText)
+		return -1;
+	CFrame* frame = getFrame ();
+	switch (key.virt)
+	{
+		case VKEY_BACK:
+			if (caret > 0)
+			{
+				const size_t p = prevCodePoint (editBuffer, caret);
+				editBuffer.erase (p, caret - p);
+				caret = p;
+			}
+			invalid ();
+			return 1;
+		case VKEY_DELETE:
+			if (caret < editBuffer.size ())
+				editBuffer.erase (caret, nextCodePoint (editBuffer, caret) - caret);
+			invalid ();
+			return 1;
+		case VKEY_HOME: caret = 0; invalid (); return 1;
+		case VKEY_END: caret = editBuffer.size (); invalid (); return 1;
+		case VKEY_LEFT: caret = prevCodePoint (editBuffer, caret); invalid (); return 1;
+		case VKEY_RIGHT: caret = nextCodePoint (editBuffer, caret); invalid (); return 1;
+		case VKEY_RETURN:
+		case VKEY_ENTER:
+		{
+			SharedPointer<CView> keep (this);
+			bWasReturnPressed = true;
+			if (frame)
+				frame->setFocusView (nullptr);
+			else
+				commit ();
+			return 1;
+		}
+		case VKEY_ESCAPE:
+		{
+			SharedPointer<CView> keep (this);
+			editBuffer = textBeforeEdit;
+			editingText = false;
+			bWasReturnPressed = false;
+			if (frame && frame->getFocusView () == this)
+				frame->setFocusView (nullptr);
+			invalid ();
+			return 1;
+		}
+		default: break;
+	}
+	if (key.virt == 0 && key.character >= 0x20 && key.character != 0x7F)
+	{
+		std::string s;
+		appendUTF8 (s, key.character);
+		insertText (s);
+		return 1;
+	}
+	return -1;
+}
+
+CMouseEventResult CTextEdit::onMouseDown (CPoint& where, const CButtonState& buttons)
+{
+	if (!(buttons & kLButton))
+		return kMouseEventNotHandled;
+	takeFocus ();
+	if (editingText)
+	{
+		// Caret to the nearest character boundary.
+		CRect r = size;
+		r.inset (textInset.x, textInset.y);
+		const CFontDesc& f = font ? *font : *kSystemFont;
+		const CCoord full = FontMetrics::stringWidth (f, editBuffer);
+		CCoord x0 = horiAlign == kLeftText ? r.left : horiAlign == kRightText ? r.right - full
+		                                                                         : r.left + (r.getWidth () - full) / 2.;
+		size_t best = 0;
+		CCoord bestDist = std::fabs (where.x - x0);
+		for (size_t p = nextCodePoint (editBuffer, 0); p <= editBuffer.size () && p > 0;
+		     p = p < editBuffer.size () ? nextCodePoint (editBuffer, p) : editBuffer.size () + 1)
+		{
+			const CCoord d = std::fabs (where.x - (x0 + FontMetrics::stringWidth (f, editBuffer.substr (0, p))));
+			if (d < bestDist)
+			{
+				bestDist = d;
+				best = p;
+			}
+			if (p == editBuffer.size ())
+				break;
+		}
+		caret = best;
+		invalid ();
+	}
+	return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+}
+
+void CTextEdit::draw (CDrawContext* context)
+{
+	if (!editingText)
+	{
+		CTextLabel::draw (context);
+		return;
+	}
+	drawBack (context);
+	drawText (context, editBuffer, size);
+	CRect r = size;
+	r.inset (textInset.x, textInset.y);
+	const CFontDesc& f = font ? *font : *kSystemFont;
+	const CCoord full = FontMetrics::stringWidth (f, editBuffer);
+	const CCoord x0 = horiAlign == kLeftText ? r.left : horiAlign == kRightText ? r.right - full
+	                                                                             : r.left + (r.getWidth () - full) / 2.;
+	const CCoord x = x0 + FontMetrics::stringWidth (f, editBuffer.substr (0, caret));
+	CCoord ascent = 0., descent = 0.;
+	FontMetrics::extents (f, ascent, descent);
+	const CCoord cy = r.top + r.getHeight () / 2.;
+	context->setLineWidth (1.);
+	context->setFrameColor (fontColor);
+	context->drawLine (CPoint (x, cy - ascent / 2. - 1.), CPoint (x, cy + ascent / 2. + 1.));
+	setDirty (false);
+}
+
+//------------------------------------------------------------------------
+CTextButton::CTextButton (const CRect& s, IControlListener* l, int32_t t, const UTF8String& ttl, Style st)
+: CControl (s, l, t), title (ttl.getString ()), style (st)
+{
+	font = kSystemFont;
+	gradient = owned (new CGradient (MakeCColor (220, 220, 220, 255), MakeCColor (180, 180, 180, 255)));
+	gradientHighlighted = owned (new CGradient (MakeCColor (180, 180, 180, 255), MakeCColor (100, 100, 100, 255)));
+}
+
+CTextButton::CTextButton (const CTextButton& o)
+: CControl (o), title (o.title), font (o.font), textColor (o.textColor), textColorHighlighted (o.textColorHighlighted),
+  frameColor (o.frameColor), frameColorHighlighted (o.frameColorHighlighted), frameWidth (o.frameWidth),
+  roundRadius (o.roundRadius), gradient (o.gradient), gradientHighlighted (o.gradientHighlighted), icon (o.icon),
+  iconPosition (o.iconPosition), textAlignment (o.textAlignment), textMargin (o.textMargin), style (o.style)
+{
+}
+
+void CTextButton::setTitle (const UTF8String& t)
+{
+	title = t.getString ();
+	invalid ();
+}
+
+void CTextButton::setFont (CFontRef f)
+{
+	if (f)
+		font = f;
+	invalid ();
+}
+
+void CTextButton::setGradient (CGradient* g)
+{
+	gradient = g;
+	invalid ();
+}
+
+void CTextButton::setGradientHighlighted (CGradient* g)
+{
+	gradientHighlighted = g;
+	invalid ();
+}
+
+void CTextButton::setIcon (CBitmap* b)
+{
+	icon = b;
+	invalid ();
+}
+
+void CTextButton::setStyle (Style s)
+{
+	style = s;
+	invalid ();
+}
+
+void CTextButton::draw (CDrawContext* context)
+{
+	const bool highlight = value > 0.5f;
+	CGradient* g = highlight ? gradientHighlighted.get () : gradient.get ();
+	if (g)
+		context->fillLinearGradient (size, g->getStartColor (), g->getEndColor ());
+	if (frameWidth > 0.)
+	{
+		context->setLineWidth (frameWidth);
+		context->setFrameColor (highlight ? frameColorHighlighted : frameColor);
+		CRect r = size;
+		r.inset (frameWidth / 2., frameWidth / 2.);
+		context->drawRect (r, kDrawStroked);
+	}
+	CDrawMethods::drawIconAndText (context, icon.get (), iconPosition, textAlignment, textMargin, size, title,
+	                               font.get (), highlight ? textColorHighlighted : textColor);
+	setDirty (false);
+}
+
+CMouseEventResult CTextButton::onMouseDown (CPoint& where, const CButtonState& buttons)
+{
+	if (!(buttons & kLButton))
+		return kMouseEventNotHandled;
+	entryState = value;
+	beginEdit ();
+	value = style == kKickStyle ? vmax : (entryState == vmax ? vmin : vmax);
+	(void)where;
+	invalid ();
+	return kMouseEventHandled;
+}
+
+CMouseEventResult CTextButton::onMouseMoved (CPoint& where, const CButtonState& buttons)
+{
+	if (!isEditing ())
+		return kMouseEventNotHandled;
+	if (buttons & kLButton)
+	{
+		const bool inside = hitTest (where, buttons);
+		const float pressed = style == kKickStyle ? vmax : (entryState == vmax ? vmin : vmax);
+		const float released = style == kKickStyle ? vmin : entryState;
+		const float newValue = inside ? pressed : released;
+		if (newValue != value)
+		{
+			value = newValue;
+			invalid ();
+		}
+	}
+	return kMouseEventHandled;
+}
+
+CMouseEventResult CTextButton::onMouseUp (CPoint& where, const CButtonState& buttons)
+{
+	if (!isEditing ())
+		return kMouseEventHandled;
+	SharedPointer<CView> keep (this);
+	const bool inside = hitTest (where, buttons);
+	const float pressed = style == kKickStyle ? vmax : (entryState == vmax ? vmin : vmax);
+	const float released = style == kKickStyle ? vmin : entryState;
+	value = inside ? pressed : released;
+	if (value != entryState)
+	{
+		valueChanged ();
+		if (style == kKickStyle)
+		{
+			value = vmin;
+			valueChanged ();
+		}
+	}
+	invalid ();
+	endEdit ();
+	return kMouseEventHandled;
+}
+
+CMouseEventResult CTextButton::onMouseCancel ()
+{
+	if (isEditing ())
+	{
+		value = entryState;
+		invalid ();
+		endEdit ();
+	}
+	return kMouseEventHandled;
+}
+
+//------------------------------------------------------------------------
+CKnob::CKnob (const CRect& s, IControlListener* l, int32_t t, CBitmap* bg, CBitmap* handle, const CPoint& off,
+              int32_t ds)
+: CControl (s, l, t, bg), drawStyle (ds), handleBitmap (handle), offset (off)
+{
+}
+
+CKnob::CKnob (const CKnob& o)
+: CControl (o), drawStyle (o.drawStyle), coronaColor (o.coronaColor), colorHandle (o.colorHandle),
+  colorShadowHandle (o.colorShadowHandle), handleLineWidth (o.handleLineWidth), coronaInset (o.coronaInset),
+  startAngle (o.startAngle), rangeAngle (o.rangeAngle), zoomFactor (o.zoomFactor), linearRange (o.linearRange),
+  knobMode (o.knobMode), handleBitmap (o.handleBitmap), offset (o.offset)
+{
+}
+
+double CKnob::angleForValue (float v) const { return startAngle + rangeAngle * static_cast<double> (v); }
+
+float CKnob::valueFromPoint (const CPoint& where) const
+{
+	const CPoint c = size.getCenter ();
+	const double dx = where.x - c.x, dy = where.y - c.y;
+	if (dx == 0. && dy == 0.)
+		return getValueNormalized ();
+	double angle = std::atan2 (dy, dx) * 180. / M_PI; // clockwise on screen, 0 at three o'clock
+	double rel = std::fmod (angle - startAngle, 360.);
+	if (rel < 0.)
+		rel += 360.;
+	if (rangeAngle <= 0.f)
+		return 0.f;
+	if (rel <= rangeAngle)
+		return static_cast<float> (rel / rangeAngle);
+	// In the gap: the nearer end wins.
+	return (rel - rangeAngle) < (360. - rel) ? 1.f : 0.f;
+}
+
+void CKnob::draw (CDrawContext* context)
+{
+	if (background)
+		background->draw (context, size, offset);
+	const float v = getValueNormalized ();
+	const CPoint c = size.getCenter ();
+	const CCoord radius = std::min (size.getWidth (), size.getHeight ()) / 2.;
+	if (drawStyle & kCoronaDrawing)
+	{
+		CRect r = size;
+		const CCoord side = std::min (r.getWidth (), r.getHeight ());
+		r = CRect (0, 0, side, side).centerInside (size);
+		r.inset (coronaInset + handleLineWidth / 2., coronaInset + handleLineWidth / 2.);
+		context->setLineWidth (handleLineWidth);
+		context->setFrameColor (coronaColor);
+		if (drawStyle & kCoronaLineDashDot)
+			context->setLineStyle (CLineStyle (CLineStyle::kLineCapButt, CLineStyle::kLineJoinMiter, 0., {1., 2., 2., 2.}));
+		if (drawStyle & kCoronaFromCenter)
+			context->drawArc (r, static_cast<float> (angleForValue (0.5f)), static_cast<float> (angleForValue (v)));
+		else
+			context->drawArc (r, startAngle, static_cast<float> (angleForValue (v)));
+		if (drawStyle & kCoronaLineDashDot)
+			context->setLineStyle (kLineSolid);
+	}
+	if (!(drawStyle & kSkipHandleDrawing))
+	{
+		const double a = angleForValue (v) * M_PI / 180.;
+		const CCoord len = radius * 0.8;
+		const CPoint tip (c.x + len * std::cos (a), c.y + len * std::sin (a));
+		context->setLineWidth (handleLineWidth);
+		if (drawStyle & kHandleCircleDrawing)
+		{
+			context->setFillColor (colorHandle);
+			const CCoord hr = std::max (2., radius * 0.12);
+			context->drawEllipse (CRect (tip.x - hr, tip.y - hr, tip.x + hr, tip.y + hr), kDrawFilled);
+		}
+		else
+		{
+			context->setFrameColor (colorHandle);
+			context->drawLine (c, tip);
+		}
+	}
+	setDirty (false);
+}
+
+CMouseEventResult CKnob::onMouseDown (CPoint& where, const CButtonState& buttons)
+{
+	if (!(buttons & kLButton))
+		return kMouseEventNotHandled;
+	if ((buttons & kDefaultValueModifier) && !(buttons & kAlt))
+	{
+		beginEdit ();
+		setValue (defaultValue);
+		valueChanged ();
+		invalid ();
+		endEdit ();
+		return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+	}
+	beginEdit ();
+	mouseState.firstPoint = where;
+	mouseState.entryValue = getValueNormalized ();
+	mouseState.active = true;
+	int32_t mode = knobMode;
+	if (mode < 0)
+		mode = getFrame () ? getFrame ()->getKnobMode () : kCircularMode;
+	const bool alt = (buttons & kAlt) != 0;
+	mouseState.linear = (mode == kLinearMode) != alt;
+	if (!mouseState.linear && mode == kCircularMode)
+		onMouseMoved (where, buttons); // circular mode jumps to the pointer
+	return kMouseEventHandled;
+}
+
+CMouseEventResult CKnob::onMouseMoved (CPoint& where, const CButtonState& buttons)
+{
+	if (!mouseState.active || !isEditing ())
+		return kMouseEventNotHandled;
+	float newValue;
+	if (mouseState.linear)
+	{
+		CCoord range = linearRange > 0. ? linearRange : 200.;
+		if (buttons & kZoomModifier)
+			range *= std::max (1.f, zoomFactor);
+		const CCoord diff = (mouseState.firstPoint.y - where.y) + (where.x - mouseState.firstPoint.x);
+		newValue = static_cast<float> (mouseState.entryValue + diff / range);
+	}
+	else
+	{
+		int32_t mode = knobMode >= 0 ? knobMode : (getFrame () ? getFrame ()->getKnobMode () : kCircularMode);
+		if (mode == kRelativCircularMode)
+			newValue = mouseState.entryValue + valueFromPoint (where) - valueFromPoint (mouseState.firstPoint);
+		else
+			newValue = valueFromPoint (where);
+	}
+	newValue = std::clamp (newValue, 0.f, 1.f);
+	if (newValue != getValueNormalized ())
+	{
+		setValueNormalized (newValue);
+		invalid ();
+		valueChanged ();
+	}
+	return kMouseEventHandled;
+}
+
+CMouseEventResult CKnob::onMouseUp (CPoint&, const CButtonState&)
+{
+	if (mouseState.active)
+	{
+		mouseState.active = false;
+		endEdit ();
+	}
+	return kMouseEventHandled;
+}
+
+CMouseEventResult CKnob::onMouseCancel ()
+{
+	if (mouseState.active)
+	{
+		mouseState.active = false;
+		if (getValueNormalized () != mouseState.entryValue)
+		{
+			setValueNormalized (mouseState.entryValue);
+			invalid ();
+			valueChanged ();
+		}
+		endEdit ();
+	}
+	return kMouseEventHandled;
+}
+
+bool CKnob::onWheel (const CPoint&, float distance, const CButtonState& buttons)
+{
+	if (!std::isfinite (distance) || distance == 0.f)
+		return false;
+	float step = 0.01f * distance;
+	if (buttons & kZoomModifier)
+		step /= std::max (1.f, zoomFactor);
+	beginEdit ();
+	setValueNormalized (std::clamp (getValueNormalized () + step, 0.f, 1.f));
+	invalid ();
+	valueChanged ();
+	endEdit ();
+	return true;
+}
+
+} // namespace VSTGUI

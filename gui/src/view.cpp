@@ -1,0 +1,650 @@
+// Views, containers, the frame and off-screen rendering of them.
+#include "vstgui/lib/coffscreen.h"
+#include "vstgui/lib/controls.h"
+#include "vstgui/lib/cview.h"
+
+#include <cairo.h>
+
+namespace VSTGUI {
+
+//------------------------------------------------------------------------
+CView::CView (const CRect& s) : size (s), mouseableArea (s) {}
+
+CView::CView (const CView& o)
+: CBaseObject (), size (o.size), mouseableArea (o.mouseableArea), dirty (false), visible (o.visible),
+  mouseEnabled (o.mouseEnabled), transparent (o.transparent), alphaValue (o.alphaValue), tooltip (o.tooltip),
+  background (o.background)
+{
+}
+
+CView::~CView () noexcept = default;
+
+void CView::draw (CDrawContext* context)
+{
+	if (background && context)
+		background->draw (context, size);
+	setDirty (false);
+}
+
+void CView::drawRect (CDrawContext* context, const CRect& /*updateRect*/) { draw (context); }
+
+void CView::setDirty (bool state)
+{
+	dirty = state;
+	if (state)
+		CView::invalidRect (size);
+}
+
+void CView::invalidRect (const CRect& rect)
+{
+	if (parentView)
+		parentView->invalidRect (rect);
+}
+
+void CView::invalid ()
+{
+	setDirty (false);
+	CView::invalidRect (size);
+}
+
+void CView::setViewSize (const CRect& rect, bool invalidate)
+{
+	if (rect == size)
+		return;
+	if (invalidate)
+		CView::invalidRect (size);
+	if (mouseableArea == size)
+		mouseableArea = rect;
+	size = rect;
+	if (invalidate)
+		setDirty (true);
+}
+
+CPoint& CView::localToFrame (CPoint& point) const
+{
+	for (CView* p = parentView; p && p->parentView; p = p->parentView)
+		point.offset (p->size.left, p->size.top);
+	return point;
+}
+
+CPoint& CView::frameToLocal (CPoint& point) const
+{
+	for (CView* p = parentView; p && p->parentView; p = p->parentView)
+		point.offset (-p->size.left, -p->size.top);
+	return point;
+}
+
+bool CView::hitTest (const CPoint& where, const CButtonState&) { return mouseableArea.pointInside (where); }
+
+void CView::setVisible (bool state)
+{
+	if (visible == state)
+		return;
+	if (!state)
+		CView::invalidRect (size);
+	visible = state;
+	if (state)
+		CView::invalidRect (size);
+	if (!state)
+		dropFocusInside ();
+}
+
+// The focus may not stay with a view that is hidden or leaves the tree, nor inside one.
+void CView::dropFocusInside ()
+{
+	CFrame* frame = getFrame ();
+	if (!frame || !frame->getFocusView ())
+		return;
+	CView* focus = frame->getFocusView ();
+	auto* container = dynamic_cast<CViewContainer*> (this);
+	if (focus == this || (container && container->isChild (focus, true)))
+		frame->setFocusView (nullptr);
+}
+
+void CView::setAlphaValue (float alpha)
+{
+	if (!std::isfinite (alpha))
+		return;
+	alpha = std::clamp (alpha, 0.f, 1.f);
+	if (alpha != alphaValue)
+	{
+		alphaValue = alpha;
+		CView::invalidRect (size);
+	}
+}
+
+CMouseEventResult CView::onMouseDown (CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
+CMouseEventResult CView::onMouseUp (CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
+CMouseEventResult CView::onMouseMoved (CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
+CMouseEventResult CView::onMouseCancel () { return kMouseEventNotImplemented; }
+bool CView::onWheel (const CPoint&, float, const CButtonState&) { return false; }
+int32_t CView::onKeyDown (VstKeyCode&) { return -1; }
+int32_t CView::onKeyUp (VstKeyCode&) { return -1; }
+
+bool CView::attached (CView* parent)
+{
+	parentView = parent;
+	return true;
+}
+
+bool CView::removed (CView*)
+{
+	dropFocusInside ();
+	parentView = nullptr;
+	return true;
+}
+
+CViewContainer* CView::getParentContainer () const { return dynamic_cast<CViewContainer*> (parentView); }
+
+CFrame* CView::getFrame () const
+{
+	const CView* v = this;
+	while (v->parentView)
+		v = v->parentView;
+	return dynamic_cast<CFrame*> (const_cast<CView*> (v));
+}
+
+void CView::setBackground (CBitmap* bitmap)
+{
+	background = bitmap;
+	setDirty (true);
+}
+
+//------------------------------------------------------------------------
+CViewContainer::CViewContainer (const CRect& s) : CView (s) {}
+
+CViewContainer::CViewContainer (const CViewContainer& o) : CView (o), backgroundColor (o.backgroundColor)
+{
+	for (const auto& child : o.children)
+		if (auto copy = child->newCopy ())
+			addView (copy);
+}
+
+CViewContainer::~CViewContainer () noexcept
+{
+	mouseDownView = nullptr;
+	removeAll (true);
+}
+
+bool CViewContainer::addView (CView* view) { return addView (view, nullptr); }
+
+bool CViewContainer::addView (CView* view, CView* before)
+{
+	if (!view || view == this || view->isAttached ())
+		return false;
+	auto it = children.end ();
+	if (before)
+		it = std::find_if (children.begin (), children.end (), [&] (const auto& c) { return c.get () == before; });
+	children.insert (it, owned (view));
+	view->attached (this);
+	view->invalid ();
+	return true;
+}
+
+bool CViewContainer::removeView (CView* view, bool withForget)
+{
+	auto it = std::find_if (children.begin (), children.end (), [&] (const auto& c) { return c.get () == view; });
+	if (it == children.end ())
+		return false;
+	SharedPointer<CView> keep = *it;
+	invalidRect (view->getViewSize ());
+	if (mouseDownView == view)
+		mouseDownView = nullptr;
+	children.erase (it);
+	view->removed (this);
+	if (!withForget)
+		view->remember (); // the caller takes over the container's reference
+	return true;
+}
+
+bool CViewContainer::removeAll (bool withForget)
+{
+	mouseDownView = nullptr;
+	auto old = std::move (children);
+	children.clear ();
+	for (auto& v : old)
+	{
+		v->removed (this);
+		if (!withForget)
+			v->remember ();
+	}
+	return true;
+}
+
+bool CViewContainer::isChild (CView* view, bool deep) const
+{
+	for (const auto& c : children)
+	{
+		if (c.get () == view)
+			return true;
+		if (deep)
+			if (auto cont = c.cast<CViewContainer> (); cont && cont->isChild (view, true))
+				return true;
+	}
+	return false;
+}
+
+CView* CViewContainer::getView (uint32_t index) const
+{
+	return index < children.size () ? children[index].get () : nullptr;
+}
+
+CView* CViewContainer::getViewAt (const CPoint& where, bool mouseEnabledOnly) const
+{
+	for (auto it = children.rbegin (); it != children.rend (); ++it)
+	{
+		const auto& v = *it;
+		if (v->isVisible () && (!mouseEnabledOnly || v->getMouseEnabled ()) && v->getViewSize ().pointInside (where))
+			return v.get ();
+	}
+	return nullptr;
+}
+
+void CViewContainer::setBackgroundColor (const CColor& color)
+{
+	backgroundColor = color;
+	setDirty (true);
+}
+
+void CViewContainer::draw (CDrawContext* context) { drawRect (context, size); }
+
+void CViewContainer::drawBackgroundRect (CDrawContext* context, const CRect& rect)
+{
+	if (background)
+	{
+		CRect r (0, 0, size.getWidth (), size.getHeight ());
+		background->draw (context, r);
+	}
+	else if (backgroundColor.alpha > 0 && !transparent)
+	{
+		context->setFillColor (backgroundColor);
+		context->drawRect (rect, kDrawFilled);
+	}
+}
+
+// Only the clip and the alpha are put back between children: like the library this one
+// mirrors, other state (line width, colours, font) carries over from one sibling to the next.
+void CViewContainer::drawRect (CDrawContext* context, const CRect& updateRect)
+{
+	if (!context)
+		return;
+	CRect oldClip;
+	context->getClipRect (oldClip);
+	CRect visibleRect = size;
+	visibleRect.bound (oldClip);
+	visibleRect.bound (updateRect);
+	if (visibleRect.isEmpty ())
+		return;
+	{
+		CDrawContext::Transform t (*context, CGraphicsTransform ().translate (size.left, size.top));
+		CRect local = visibleRect;
+		local.offset (-size.left, -size.top);
+		context->setClipRect (local);
+		drawBackgroundRect (context, local);
+		const float alpha = context->getGlobalAlpha ();
+		auto snapshot = children;
+		for (const auto& child : snapshot)
+		{
+			if (!child->isVisible () || child->getAlphaValue () <= 0.f)
+				continue;
+			CRect childClip = child->getViewSize ();
+			childClip.bound (local);
+			if (childClip.isEmpty ())
+				continue;
+			context->setClipRect (childClip);
+			context->setGlobalAlpha (alpha * child->getAlphaValue ());
+			child->drawRect (context, childClip);
+			context->setGlobalAlpha (alpha);
+		}
+		context->setClipRect (local);
+	}
+	context->setClipRect (oldClip);
+	CView::setDirty (false);
+}
+
+void CViewContainer::invalidRect (const CRect& rect)
+{
+	CRect r = rect;
+	r.offset (size.left, size.top);
+	r.bound (size);
+	if (!r.isEmpty ())
+		CView::invalidRect (r);
+}
+
+void CViewContainer::setDirty (bool state)
+{
+	dirty = state;
+	if (state)
+		invalidRect (CRect (0, 0, size.getWidth (), size.getHeight ()));
+}
+
+bool CViewContainer::hitTest (const CPoint& where, const CButtonState& buttons)
+{
+	return CView::hitTest (where, buttons);
+}
+
+CMouseEventResult CViewContainer::onMouseDown (CPoint& where, const CButtonState& buttons)
+{
+	CPoint local (where.x - size.left, where.y - size.top);
+	auto snapshot = children;
+	for (auto it = snapshot.rbegin (); it != snapshot.rend (); ++it)
+	{
+		const auto& v = *it;
+		if (!v->isVisible () || !v->getMouseEnabled () || !v->hitTest (local, buttons))
+			continue;
+		CPoint p = local;
+		const CMouseEventResult result = v->onMouseDown (p, buttons);
+		if (result != kMouseEventNotHandled && result != kMouseEventNotImplemented)
+		{
+			// A view that left the tree during its own down is not captured.
+			if (result == kMouseEventHandled && isChild (v.get ()))
+				mouseDownView = v;
+			return result;
+		}
+		if (!v->getTransparency ())
+			return kMouseEventNotHandled;
+	}
+	return kMouseEventNotHandled;
+}
+
+CMouseEventResult CViewContainer::onMouseUp (CPoint& where, const CButtonState& buttons)
+{
+	if (!mouseDownView)
+		return kMouseEventNotHandled;
+	auto keep = std::move (mouseDownView);
+	mouseDownView = nullptr;
+	if (!isChild (keep.get ()))
+		return kMouseEventNotHandled;
+	CPoint p (where.x - size.left, where.y - size.top);
+	return keep->onMouseUp (p, buttons);
+}
+
+CMouseEventResult CViewContainer::onMouseMoved (CPoint& where, const CButtonState& buttons)
+{
+	CPoint local (where.x - size.left, where.y - size.top);
+	if (mouseDownView)
+	{
+		auto keep = mouseDownView;
+		if (!isChild (keep.get ()))
+		{
+			mouseDownView = nullptr;
+			return kMouseEventNotHandled;
+		}
+		CPoint p = local;
+		const CMouseEventResult result = keep->onMouseMoved (p, buttons);
+		if (result == kMouseMoveEventHandledButDontNeedMoreEvents)
+		{
+			// Every level up the chain lets go as well.
+			if (mouseDownView == keep.get ())
+				mouseDownView = nullptr;
+		}
+		return result;
+	}
+	auto snapshot = children;
+	for (auto it = snapshot.rbegin (); it != snapshot.rend (); ++it)
+	{
+		const auto& v = *it;
+		if (!v->isVisible () || !v->getMouseEnabled () || !v->hitTest (local, buttons))
+			continue;
+		CPoint p = local;
+		const CMouseEventResult result = v->onMouseMoved (p, buttons);
+		if (result != kMouseEventNotHandled && result != kMouseEventNotImplemented)
+			return result;
+		if (!v->getTransparency ())
+			return kMouseEventNotHandled;
+	}
+	return kMouseEventNotHandled;
+}
+
+CMouseEventResult CViewContainer::onMouseCancel ()
+{
+	if (!mouseDownView)
+		return kMouseEventNotHandled;
+	auto keep = std::move (mouseDownView);
+	mouseDownView = nullptr;
+	keep->onMouseCancel ();
+	return kMouseEventHandled;
+}
+
+bool CViewContainer::onWheel (const CPoint& where, float distance, const CButtonState& buttons)
+{
+	CPoint local (where.x - size.left, where.y - size.top);
+	auto snapshot = children;
+	for (auto it = snapshot.rbegin (); it != snapshot.rend (); ++it)
+	{
+		const auto& v = *it;
+		if (!v->isVisible () || !v->getMouseEnabled () || !v->hitTest (local, buttons))
+			continue;
+		if (v->onWheel (local, distance, buttons))
+			return true;
+		if (!v->getTransparency ())
+			return false;
+	}
+	return false;
+}
+
+bool CViewContainer::attached (CView* parent) { return CView::attached (parent); }
+
+bool CViewContainer::removed (CView* parent)
+{
+	mouseDownView = nullptr;
+	return CView::removed (parent);
+}
+
+//------------------------------------------------------------------------
+namespace {
+class OffscreenPlatformFrame : public IPlatformFrame
+{
+public:
+	void invalidRect (const CRect&) override {}
+	void setSize (const CRect&) override {}
+	PlatformType getPlatformType () const override { return PlatformType::kOffscreen; }
+};
+} // namespace
+
+CFrame::CFrame (const CRect& s, VSTGUIEditorInterface* e) : CViewContainer (CRect (0, 0, s.getWidth (), s.getHeight ())), editor (e)
+{
+	backgroundColor = kBlackCColor;
+}
+
+CFrame::~CFrame () noexcept
+{
+	focusView = nullptr;
+	mouseDownView = nullptr;
+	removeAll (true);
+}
+
+bool CFrame::open (void* /*parent*/, PlatformType type)
+{
+	if (platformFrame)
+		return false;
+	if (type != PlatformType::kOffscreen)
+		return false; // real windows are made by the platform layer (setPlatformFrame)
+	platformFrame = std::make_unique<OffscreenPlatformFrame> ();
+	return true;
+}
+
+void CFrame::setPlatformFrame (std::unique_ptr<IPlatformFrame> pf) { platformFrame = std::move (pf); }
+
+void CFrame::close ()
+{
+	if (inClose)
+		return;
+	inClose = true;
+	onMouseCancel ();
+	setFocusView (nullptr);
+	removeAll (true);
+	platformFrame.reset ();
+	forget ();
+}
+
+bool CFrame::setZoom (double zoomFactor)
+{
+	if (!std::isfinite (zoomFactor) || zoomFactor <= 0.)
+		return false;
+	zoom = zoomFactor;
+	if (platformFrame)
+		platformFrame->setSize (CRect (0, 0, size.getWidth () * zoom, size.getHeight () * zoom));
+	invalid ();
+	return true;
+}
+
+void CFrame::setFocusView (CView* view)
+{
+	if (view == focusView)
+		return;
+	CView* old = focusView;
+	focusView = view;
+	if (old)
+		old->looseFocus ();
+	// The old view may have moved the focus itself while letting it go.
+	if (focusView == view && view)
+		view->takeFocus ();
+}
+
+void CFrame::invalidRect (const CRect& rect)
+{
+	CRect r = rect;
+	r.bound (size);
+	if (r.isEmpty ())
+		return;
+	dirtyRect.unite (r);
+	if (platformFrame)
+		platformFrame->invalidRect (r);
+}
+
+void CFrame::drawFrame (CDrawContext* context, const CRect* updateRect)
+{
+	CRect r = updateRect ? *updateRect : size;
+	drawRect (context, r);
+	clearDirtyRect ();
+}
+
+CMouseEventResult CFrame::onMouseDown (CPoint& where, const CButtonState& buttons)
+{
+	if (focusView)
+	{
+		CRect focusRect = focusView->getViewSize ();
+		CPoint tl = focusRect.getTopLeft ();
+		focusView->localToFrame (tl);
+		focusRect.moveTo (tl);
+		if (!focusRect.pointInside (where))
+			setFocusView (nullptr);
+	}
+	return CViewContainer::onMouseDown (where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseUp (CPoint& where, const CButtonState& buttons)
+{
+	return CViewContainer::onMouseUp (where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseMoved (CPoint& where, const CButtonState& buttons)
+{
+	return CViewContainer::onMouseMoved (where, buttons);
+}
+
+CMouseEventResult CFrame::onMouseCancel () { return CViewContainer::onMouseCancel (); }
+
+int32_t CFrame::onKeyDown (VstKeyCode& keyCode)
+{
+	if (focusView)
+	{
+		SharedPointer<CView> keep (focusView);
+		return keep->onKeyDown (keyCode);
+	}
+	return -1;
+}
+
+int32_t CFrame::onKeyUp (VstKeyCode& keyCode)
+{
+	if (focusView)
+	{
+		SharedPointer<CView> keep (focusView);
+		return keep->onKeyUp (keyCode);
+	}
+	return -1;
+}
+
+bool CFrame::onTextInput (const std::string& utf8)
+{
+	if (!focusView)
+		return false;
+	SharedPointer<CView> keep (focusView);
+	if (auto edit = keep.cast<CTextEdit> ())
+	{
+		edit->insertText (utf8);
+		return true;
+	}
+	const std::string clean = sanitizeUTF8 (utf8);
+	bool handled = false;
+	for (size_t i = 0; i < clean.size ();)
+	{
+		const auto c = static_cast<unsigned char> (clean[i]);
+		int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+		int32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+		for (int k = 1; k < len; ++k)
+			cp = (cp << 6) | (static_cast<unsigned char> (clean[i + static_cast<size_t> (k)]) & 0x3F);
+		i += static_cast<size_t> (len);
+		VstKeyCode key;
+		key.character = cp;
+		handled = keep->onKeyDown (key) == 1 || handled;
+	}
+	return handled;
+}
+
+bool CFrame::removed (CView* parent) { return CViewContainer::removed (parent); }
+
+CView* CFrame::getCapturedView () const
+{
+	CView* v = mouseDownView.get ();
+	while (auto c = dynamic_cast<CViewContainer*> (v))
+	{
+		if (!c->getMouseDownView ())
+			break;
+		v = c->getMouseDownView ();
+	}
+	return v;
+}
+
+//------------------------------------------------------------------------
+std::unique_ptr<COffscreenImage> renderView (CView* view, double zoom)
+{
+	if (!view)
+		return nullptr;
+	if (!std::isfinite (zoom) || zoom <= 0.)
+		zoom = 1.;
+	const CRect vs = view->getViewSize ();
+	const int w = static_cast<int> (std::ceil (vs.getWidth () * zoom - 1e-9));
+	const int h = static_cast<int> (std::ceil (vs.getHeight () * zoom - 1e-9));
+	auto image = std::make_unique<COffscreenImage> (w, h);
+	cairo_t* cr = cairo_create (image->getSurface ());
+	{
+		CairoDrawContext context (cr, CRect (0, 0, vs.getWidth (), vs.getHeight ()), zoom);
+		CDrawContext::Transform t (context, CGraphicsTransform ().translate (-vs.left, -vs.top));
+		context.setClipRect (vs);
+		context.setGlobalAlpha (view->getAlphaValue ());
+		if (view->isVisible ())
+			view->drawRect (&context, vs);
+	}
+	cairo_destroy (cr);
+	cairo_surface_flush (image->getSurface ());
+	return image;
+}
+
+std::unique_ptr<COffscreenImage> renderFrame (CFrame* frame)
+{
+	if (!frame)
+		return nullptr;
+	auto image = renderView (frame, frame->getZoom ());
+	frame->clearDirtyRect ();
+	return image;
+}
+
+bool renderViewToPNG (CView* view, double zoom, const std::string& path)
+{
+	auto image = renderView (view, zoom);
+	return image && image->writePNG (path);
+}
+
+} // namespace VSTGUI

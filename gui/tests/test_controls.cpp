@@ -1,0 +1,482 @@
+// Controls as tables of event sequences and the listener calls they produce.
+#include "helpers.h"
+
+#include <sstream>
+
+using namespace VSTGUI;
+using namespace testing_helpers;
+
+namespace {
+
+// Logs listener calls: "begin", "end", "v=<value>[e]" (e while editing).
+struct RecordingListener : IControlListener
+{
+	std::vector<std::string> calls;
+	void valueChanged (CControl* c) override
+	{
+		std::ostringstream s;
+		s << "v=" << c->getValue () << (c->isEditing () ? "e" : "");
+		calls.push_back (s.str ());
+	}
+	void controlBeginEdit (CControl*) override { calls.push_back ("begin"); }
+	void controlEndEdit (CControl*) override { calls.push_back ("end"); }
+	std::string str () const
+	{
+		std::string s;
+		for (const auto& c : calls)
+			s += (s.empty () ? "" : " ") + c;
+		return s;
+	}
+};
+
+enum class Ev { Down, RightDown, CtrlDown, AltDown, ShiftMove, Move, Up, Cancel };
+struct Step
+{
+	Ev ev;
+	CCoord x, y;
+};
+
+void run (CFrame* frame, const std::vector<Step>& steps)
+{
+	for (const auto& s : steps)
+	{
+		CPoint p (s.x, s.y);
+		switch (s.ev)
+		{
+			case Ev::Down: frame->onMouseDown (p, kLButton); break;
+			case Ev::RightDown: frame->onMouseDown (p, kRButton); break;
+			case Ev::CtrlDown: frame->onMouseDown (p, kLButton | kControl); break;
+			case Ev::AltDown: frame->onMouseDown (p, kLButton | kAlt); break;
+			case Ev::Move: frame->onMouseMoved (p, kLButton); break;
+			case Ev::ShiftMove: frame->onMouseMoved (p, kLButton | kShift); break;
+			case Ev::Up: frame->onMouseUp (p, kLButton); break;
+			case Ev::Cancel: frame->onMouseCancel (); break;
+		}
+	}
+}
+
+//------------------------------------------------------------------------
+struct ButtonCase
+{
+	const char* name;
+	CTextButton::Style style;
+	float initial;
+	std::vector<Step> steps;
+	const char* expected;
+	float finalValue;
+};
+
+// The button sits at (10,10,60,30).
+TEST (TextButton, EventSequences)
+{
+	const ButtonCase cases[] = {
+	    {"kick: press and release inside", CTextButton::kKickStyle, 0, {{Ev::Down, 20, 20}, {Ev::Up, 20, 20}},
+	     "begin v=1e v=0e end", 0},
+	    {"kick: nothing before the release", CTextButton::kKickStyle, 0, {{Ev::Down, 20, 20}, {Ev::Move, 25, 20}},
+	     "begin", 1},
+	    {"kick: release outside changes nothing", CTextButton::kKickStyle, 0,
+	     {{Ev::Down, 20, 20}, {Ev::Move, 90, 90}, {Ev::Up, 90, 90}}, "begin end", 0},
+	    {"kick: out and back in counts", CTextButton::kKickStyle, 0,
+	     {{Ev::Down, 20, 20}, {Ev::Move, 90, 90}, {Ev::Move, 30, 20}, {Ev::Up, 30, 20}}, "begin v=1e v=0e end", 0},
+	    {"on-off: off to on", CTextButton::kOnOffStyle, 0, {{Ev::Down, 20, 20}, {Ev::Up, 20, 20}}, "begin v=1e end", 1},
+	    {"on-off: on to off", CTextButton::kOnOffStyle, 1, {{Ev::Down, 20, 20}, {Ev::Up, 20, 20}}, "begin v=0e end", 0},
+	    {"on-off: release outside changes nothing", CTextButton::kOnOffStyle, 0,
+	     {{Ev::Down, 20, 20}, {Ev::Up, 70, 20}}, "begin end", 0},
+	    {"right button is not handled", CTextButton::kKickStyle, 0, {{Ev::RightDown, 20, 20}, {Ev::Up, 20, 20}}, "", 0},
+	    {"cancel restores the value", CTextButton::kOnOffStyle, 0, {{Ev::Down, 20, 20}, {Ev::Cancel, 0, 0}},
+	     "begin end", 0},
+	    {"two clicks, two toggles", CTextButton::kOnOffStyle, 0,
+	     {{Ev::Down, 20, 20}, {Ev::Up, 20, 20}, {Ev::Down, 20, 20}, {Ev::Up, 20, 20}}, "begin v=1e end begin v=0e end", 0},
+	};
+	for (const auto& k : cases)
+	{
+		RecordingListener listener;
+		auto frame = owned (makeFrame (100, 100));
+		auto* button = new CTextButton (CRect (10, 10, 60, 30), &listener, 5, "OK", k.style);
+		button->setValue (k.initial);
+		frame->addView (button);
+		run (frame, k.steps);
+		EXPECT_EQ (listener.str (), k.expected) << k.name;
+		EXPECT_EQ (button->getValue (), k.finalValue) << k.name;
+	}
+}
+
+TEST (Control, EditingIsACounterAndTagChangesAreAnnounced)
+{
+	struct TagListener : RecordingListener
+	{
+		void controlTagWillChange (CControl* c) override { calls.push_back ("will" + std::to_string (c->getTag ())); }
+		void controlTagDidChange (CControl* c) override { calls.push_back ("did" + std::to_string (c->getTag ())); }
+	} listener;
+	CControl control (CRect (0, 0, 10, 10), &listener, 3);
+	control.beginEdit ();
+	control.beginEdit ();
+	EXPECT_TRUE (control.isEditing ());
+	control.endEdit ();
+	EXPECT_TRUE (control.isEditing ());
+	control.endEdit ();
+	EXPECT_FALSE (control.isEditing ());
+	control.endEdit (); // unbalanced end does nothing
+	control.setTag (7);
+	control.setTag (7);
+	EXPECT_EQ (listener.str (), "begin end will3 did7");
+	// value, range and normalized value
+	control.setMin (10);
+	control.setMax (30);
+	control.setValueNormalized (0.25f);
+	EXPECT_FLOAT_EQ (control.getValue (), 15);
+	control.setValue (99);
+	EXPECT_FLOAT_EQ (control.getValue (), 30) << "values stay inside the range";
+	control.setMax (10);
+	EXPECT_FLOAT_EQ (control.getValueNormalized (), 0) << "an empty range reads as 0";
+}
+
+//------------------------------------------------------------------------
+struct KnobCase
+{
+	const char* name;
+	int32_t mode;
+	float initial;
+	std::vector<Step> steps;
+	const char* expected;
+};
+
+// Knob at (0,0,100,100), centre (50,50), 135..405 degrees, linear range 200 points.
+TEST (Knob, EventSequences)
+{
+	const KnobCase cases[] = {
+	    {"circular: the down jumps to the pointer", kCircularMode, 0, {{Ev::Down, 50, 10}, {Ev::Up, 50, 10}},
+	     "begin v=0.5e end"},
+	    {"circular: one call per drag step", kCircularMode, 0,
+	     {{Ev::Down, 50, 10}, {Ev::Move, 90, 50}, {Ev::Move, 90, 50}, {Ev::Move, 10, 50}, {Ev::Up, 10, 50}},
+	     "begin v=0.5e v=0.833333e v=0.166667e end"},
+	    {"circular: the gap at the bottom snaps to the nearer end", kCircularMode, 0.5,
+	     {{Ev::Down, 45, 95}, {Ev::Move, 55, 95}, {Ev::Up, 55, 95}}, "begin v=0e v=1e end"},
+	    {"linear: up and right raise the value", kLinearMode, 0.5,
+	     {{Ev::Down, 50, 50}, {Ev::Move, 50, 30}, {Ev::Move, 70, 30}, {Ev::Up, 70, 30}}, "begin v=0.6e v=0.7e end"},
+	    {"linear: clamped at the ends", kLinearMode, 0.9, {{Ev::Down, 50, 50}, {Ev::Move, 50, -500}, {Ev::Move, 50, -600},
+	                                                       {Ev::Up, 50, -600}},
+	     "begin v=1e end"},
+	    {"linear: the fine-step modifier divides the speed", kLinearMode, 0.5,
+	     {{Ev::Down, 50, 50}, {Ev::ShiftMove, 50, 30}, {Ev::Up, 50, 30}}, "begin v=0.51e end"},
+	    {"circular mode, Alt drags linearly", kCircularMode, 0.5,
+	     {{Ev::AltDown, 50, 50}, {Ev::Move, 50, 10}, {Ev::Up, 50, 10}}, "begin v=0.7e end"},
+	    {"control-click sets the default", kLinearMode, 0.9, {{Ev::CtrlDown, 50, 50}, {Ev::Move, 50, 10}, {Ev::Up, 50, 10}},
+	     "begin v=0.25e end"},
+	    {"cancel returns to the value at the down", kLinearMode, 0.5,
+	     {{Ev::Down, 50, 50}, {Ev::Move, 50, 30}, {Ev::Cancel, 0, 0}}, "begin v=0.6e v=0.5e end"},
+	    {"right button is not handled", kLinearMode, 0.5, {{Ev::RightDown, 50, 50}, {Ev::Move, 50, 30}}, ""},
+	};
+	for (const auto& k : cases)
+	{
+		RecordingListener listener;
+		auto frame = owned (makeFrame (200, 200));
+		auto* knob = new CKnob (CRect (0, 0, 100, 100), &listener, 1, nullptr, nullptr);
+		knob->setKnobMode (k.mode);
+		knob->setDefaultValue (0.25f);
+		knob->setValue (k.initial);
+		frame->addView (knob);
+		run (frame, k.steps);
+		EXPECT_EQ (listener.str (), k.expected) << k.name;
+	}
+}
+
+TEST (Knob, DrawStyleFlagsAndAngles)
+{
+	EXPECT_EQ (CKnob::kCoronaLineDashDot, 0x10);
+	CKnob knob (CRect (0, 0, 40, 40), nullptr, -1, nullptr, nullptr, CPoint (), CKnob::kCoronaDrawing | CKnob::kCoronaLineDashDot);
+	knob.setDrawStyle (knob.getDrawStyle () & ~CKnob::kCoronaLineDashDot);
+	EXPECT_EQ (knob.getDrawStyle (), CKnob::kCoronaDrawing);
+	EXPECT_DOUBLE_EQ (knob.angleForValue (0.f), 135.);
+	EXPECT_DOUBLE_EQ (knob.angleForValue (1.f), 405.);
+	RecordingDrawContext context (CRect (0, 0, 40, 40));
+	knob.setValue (0.5f);
+	knob.draw (&context);
+	auto arcs = context.callsOf (RecordingDrawContext::Op::Arc);
+	ASSERT_EQ (arcs.size (), 1u);
+	EXPECT_EQ (arcs[0].startAngle, 135.);
+	EXPECT_EQ (arcs[0].endAngle, 270.);
+}
+
+//------------------------------------------------------------------------
+TEST (OptionMenu, SeparatorsAndTheTwoWaysOfCounting)
+{
+	COptionMenu menu (CRect (0, 0, 100, 20), nullptr, -1);
+	menu.addEntry ("A");
+	menu.addEntry ("-");
+	menu.addEntry ("B");
+	menu.addSeparator ();
+	menu.addEntry ("C");
+	ASSERT_EQ (menu.getNbEntries (), 5);
+	EXPECT_TRUE (menu.getEntry (1)->isSeparator ());
+	EXPECT_TRUE (menu.getEntry (3)->isSeparator ());
+
+	struct Case
+	{
+		int32_t index;
+		bool countSeparator;
+		bool accepted;
+		int32_t without, with;
+	};
+	const Case cases[] = {
+	    {0, true, true, 0, 0},  {1, true, false, 0, 0}, {2, true, true, 1, 2},   {4, true, true, 2, 4},
+	    {5, true, false, 2, 4}, {-1, true, false, 2, 4}, {1, false, true, 1, 2}, {2, false, true, 2, 4},
+	    {3, false, false, 2, 4}, {0, false, true, 0, 0},
+	};
+	for (const auto& k : cases)
+	{
+		EXPECT_EQ (menu.setCurrent (k.index, k.countSeparator), k.accepted) << k.index << " " << k.countSeparator;
+		EXPECT_EQ (menu.getCurrentIndex (), k.without) << k.index;
+		EXPECT_EQ (menu.getCurrentIndex (true), k.with) << k.index;
+	}
+	EXPECT_EQ (menu.indexWithSeparators (2), 4);
+	EXPECT_EQ (menu.indexWithoutSeparators (4), 2);
+	EXPECT_EQ (menu.indexWithSeparators (3), -1);
+	menu.removeAllEntry ();
+	EXPECT_EQ (menu.getNbEntries (), 0);
+	EXPECT_EQ (menu.getCurrentIndex (), -1);
+}
+
+struct MenuFixture
+{
+	RecordingListener listener;
+	SharedPointer<CFrame> frame;
+	COptionMenu* menu;
+	MenuFixture (int entries, CCoord frameHeight)
+	{
+		frame = owned (makeFrame (300, frameHeight));
+		menu = new COptionMenu (CRect (10, 10, 110, 30), &listener, 9);
+		for (int i = 0; i < entries; ++i)
+			menu->addEntry (i == 2 ? "-" : ("Preset " + std::to_string (i)).c_str ());
+		frame->addView (menu);
+	}
+	IOptionMenuPopup* open ()
+	{
+		CPoint p (20, 20);
+		frame->onMouseDown (p, kLButton);
+		frame->onMouseUp (p, kLButton);
+		return dynamic_cast<IOptionMenuPopup*> (menu->getPopupView ());
+	}
+	void click (const CPoint& where)
+	{
+		CPoint p = where;
+		frame->onMouseDown (p, kLButton);
+		frame->onMouseUp (p, kLButton);
+	}
+};
+
+TEST (OptionMenu, PopupChoosesAnEntryInsideTheFrame)
+{
+	MenuFixture f (5, 300);
+	auto* popup = f.open ();
+	ASSERT_NE (popup, nullptr);
+	EXPECT_TRUE (f.frame->isChild (f.menu->getPopupView ()));
+	EXPECT_FALSE (popup->isScrollable ());
+	EXPECT_GE (popup->getListRect ().top, 30) << "opens below the menu";
+	f.click (popup->getRowRect (2).getCenter ()); // the separator: not choosable
+	EXPECT_TRUE (f.menu->isPopupOpen ());
+	f.click (popup->getRowRect (3).getCenter ());
+	EXPECT_FALSE (f.menu->isPopupOpen ());
+	EXPECT_EQ (f.menu->getCurrentIndex (true), 3);
+	EXPECT_EQ (f.menu->getCurrentIndex (), 2);
+	EXPECT_EQ (f.listener.str (), "begin v=3e end");
+	// A click outside the list closes it and chooses nothing.
+	popup = f.open ();
+	ASSERT_NE (popup, nullptr);
+	f.click (CPoint (290, 290));
+	EXPECT_FALSE (f.menu->isPopupOpen ());
+	EXPECT_EQ (f.listener.str (), "begin v=3e end");
+	// Escape closes it as well; return chooses the highlighted entry.
+	f.open ();
+	VstKeyCode key;
+	key.virt = VKEY_ESCAPE;
+	f.frame->onKeyDown (key);
+	EXPECT_FALSE (f.menu->isPopupOpen ());
+	f.open ();
+	key.virt = VKEY_DOWN;
+	f.frame->onKeyDown (key);
+	key.virt = VKEY_RETURN;
+	f.frame->onKeyDown (key);
+	EXPECT_EQ (f.menu->getCurrentIndex (true), 4);
+}
+
+TEST (OptionMenu, LongListsScrollInsideTheFrame)
+{
+	MenuFixture f (70, 400);
+	f.menu->setCurrent (60);
+	auto* popup = f.open ();
+	ASSERT_NE (popup, nullptr);
+	EXPECT_TRUE (popup->isScrollable ());
+	const CRect list = popup->getListRect ();
+	EXPECT_GE (list.top, 0);
+	EXPECT_LE (list.bottom, 400) << "the list stays inside the frame";
+	EXPECT_LT (popup->getVisibleRows (), 70);
+	EXPECT_LE (popup->getFirstVisible (), 60);
+	EXPECT_GT (popup->getFirstVisible () + popup->getVisibleRows (), 60) << "the current entry is in view";
+	// The wheel scrolls; the row under the pointer then stands for a later entry.
+	const int32_t first = popup->getFirstVisible ();
+	f.frame->onWheel (list.getCenter (), 1.f, 0);
+	EXPECT_EQ (popup->getFirstVisible (), std::max (0, first - 3));
+	f.frame->onWheel (list.getCenter (), -1.f, 0);
+	f.frame->onWheel (list.getCenter (), -1.f, 0);
+	const int32_t scrolled = popup->getFirstVisible ();
+	EXPECT_EQ (scrolled, std::min (70 - popup->getVisibleRows (), first + 3));
+	f.click (popup->getRowRect (1).getCenter ());
+	EXPECT_EQ (f.menu->getCurrentIndex (true), scrolled + 1);
+	// Scrolling stops at the end.
+	popup = f.open ();
+	for (int i = 0; i < 40; ++i)
+		f.frame->onWheel (list.getCenter (), -1.f, 0);
+	EXPECT_EQ (popup->getFirstVisible () + popup->getVisibleRows (), 70);
+	f.click (popup->getRowRect (popup->getVisibleRows () - 1).getCenter ());
+	EXPECT_EQ (f.menu->getCurrentIndex (true), 69);
+}
+
+TEST (OptionMenu, PopupDrawsItsEntries)
+{
+	MenuFixture f (4, 200);
+	f.menu->setCurrent (1);
+	auto* popup = f.open ();
+	ASSERT_NE (popup, nullptr);
+	RecordingDrawContext context (CRect (0, 0, 300, 200));
+	f.frame->drawFrame (&context);
+	std::vector<std::string> texts;
+	for (const auto& c : context.callsOf (RecordingDrawContext::Op::String))
+		texts.push_back (c.text);
+	// The menu's own box shows "Preset 1", then the list follows; the separator is a line.
+	EXPECT_EQ (texts, (std::vector<std::string> {"Preset 1", "Preset 0", "Preset 1", "Preset 3"}));
+}
+
+//------------------------------------------------------------------------
+enum class K { Text, Back, Delete, Home, End, Left, Right, Return, Escape, ClickOutside };
+struct KeyStep
+{
+	K key;
+	const char* text;
+};
+
+struct EditCase
+{
+	const char* name;
+	const char* initial;
+	std::vector<KeyStep> steps;
+	const char* expectedText;
+	const char* expectedCalls;
+	bool returnPressed;
+};
+
+TEST (TextEdit, KeySequences)
+{
+	const EditCase cases[] = {
+	    {"typing appends", "", {{K::Text, "abc"}, {K::Return, ""}}, "abc", "begin v=0e end", true},
+	    {"backspace", "abc", {{K::Back, ""}, {K::Return, ""}}, "ab", "begin v=0e end", true},
+	    {"home then insert", "abc", {{K::Home, ""}, {K::Text, "x"}, {K::Return, ""}}, "xabc", "begin v=0e end", true},
+	    {"home then delete", "abc", {{K::Home, ""}, {K::Delete, ""}, {K::Return, ""}}, "bc", "begin v=0e end", true},
+	    {"end after home", "ab", {{K::Home, ""}, {K::End, ""}, {K::Text, "!"}, {K::Return, ""}}, "ab!", "begin v=0e end",
+	     true},
+	    {"left then backspace", "abc", {{K::Left, ""}, {K::Back, ""}, {K::Return, ""}}, "ac", "begin v=0e end", true},
+	    {"multi-byte characters are deleted whole", "",
+	     {{K::Text, "\xc3\xa4\xe2\x82\xac"}, {K::Back, ""}, {K::Return, ""}}, "\xc3\xa4", "begin v=0e end", true},
+	    {"delete before a multi-byte character", "\xe2\x82\xac" "x", {{K::Home, ""}, {K::Delete, ""}, {K::Return, ""}},
+	     "x", "begin v=0e end", true},
+	    {"invalid UTF-8 becomes U+FFFD", "", {{K::Text, "a\xff"}, {K::Return, ""}}, "a\xef\xbf\xbd", "begin v=0e end",
+	     true},
+	    {"control characters are dropped", "", {{K::Text, "a\tb\n"}, {K::Return, ""}}, "ab", "begin v=0e end", true},
+	    {"escape restores and reports nothing", "old", {{K::Text, "new"}, {K::Escape, ""}}, "old", "", false},
+	    {"a click elsewhere ends the edit", "x", {{K::Text, "y"}, {K::ClickOutside, ""}}, "xy", "begin v=0e end", false},
+	    {"backspace at the start does nothing", "ab", {{K::Home, ""}, {K::Back, ""}, {K::Return, ""}}, "ab",
+	     "begin v=0e end", true},
+	};
+	for (const auto& k : cases)
+	{
+		RecordingListener listener;
+		auto frame = owned (makeFrame (300, 100));
+		auto* edit = new CTextEdit (CRect (10, 10, 210, 40), &listener, -1, k.initial);
+		frame->addView (edit);
+		edit->takeFocus ();
+		ASSERT_EQ (frame->getFocusView (), edit) << k.name;
+		ASSERT_TRUE (edit->isEditingText ()) << k.name;
+		for (const auto& s : k.steps)
+		{
+			VstKeyCode key;
+			switch (s.key)
+			{
+				case K::Text: frame->onTextInput (s.text); continue;
+				case K::ClickOutside:
+				{
+					CPoint p (250, 80);
+					frame->onMouseDown (p, kLButton);
+					continue;
+				}
+				case K::Back: key.virt = VKEY_BACK; break;
+				case K::Delete: key.virt = VKEY_DELETE; break;
+				case K::Home: key.virt = VKEY_HOME; break;
+				case K::End: key.virt = VKEY_END; break;
+				case K::Left: key.virt = VKEY_LEFT; break;
+				case K::Right: key.virt = VKEY_RIGHT; break;
+				case K::Return: key.virt = VKEY_RETURN; break;
+				case K::Escape: key.virt = VKEY_ESCAPE; break;
+			}
+			EXPECT_EQ (frame->onKeyDown (key), 1) << k.name;
+		}
+		EXPECT_EQ (edit->getText (), k.expectedText) << k.name;
+		EXPECT_EQ (listener.str (), k.expectedCalls) << k.name;
+		EXPECT_EQ (edit->bWasReturnPressed, k.returnPressed) << k.name;
+		EXPECT_FALSE (edit->isEditingText ()) << k.name;
+		EXPECT_EQ (frame->getFocusView (), nullptr) << k.name;
+	}
+}
+
+TEST (TextEdit, TypedCharactersThroughKeyCodesAndAClickToEdit)
+{
+	RecordingListener listener;
+	auto frame = owned (makeFrame (300, 100));
+	auto* edit = new CTextEdit (CRect (10, 10, 210, 40), &listener, -1, "");
+	frame->addView (edit);
+	CPoint p (20, 20);
+	frame->onMouseDown (p, kLButton);
+	EXPECT_TRUE (edit->isEditingText ());
+	for (int32_t c : {int32_t ('H'), int32_t (0xE9), int32_t (0x1F3B5)})
+	{
+		VstKeyCode key;
+		key.character = c;
+		frame->onKeyDown (key);
+	}
+	EXPECT_EQ (edit->getEditText (), "H\xc3\xa9\xf0\x9f\x8e\xb5");
+	EXPECT_EQ (edit->getText (), "") << "the text changes when the edit ends";
+	VstKeyCode ret;
+	ret.virt = VKEY_ENTER;
+	frame->onKeyDown (ret);
+	EXPECT_EQ (edit->getText (), "H\xc3\xa9\xf0\x9f\x8e\xb5");
+	EXPECT_TRUE (edit->bWasReturnPressed);
+	// Keys without a focus view are not handled.
+	VstKeyCode key;
+	key.character = 'z';
+	EXPECT_EQ (frame->onKeyDown (key), -1);
+}
+
+} // namespace
+
+namespace {
+TEST (TextParameters, CStringsAndStdStringsAlike)
+{
+	const std::string title = "SYNC ON";
+	CTextButton button (CRect (0, 0, 10, 10), nullptr, -1, title);
+	EXPECT_EQ (button.getTitle (), "SYNC ON");
+	button.setTitle (std::string ("SYNC OFF"));
+	EXPECT_EQ (button.getTitle (), "SYNC OFF");
+	button.setTitle (nullptr);
+	EXPECT_EQ (button.getTitle (), "");
+	COptionMenu menu (CRect (0, 0, 10, 10), nullptr, -1);
+	menu.addEntry (std::string ("Init"));
+	menu.addEntry ("Deep");
+	EXPECT_EQ (menu.getEntry (0)->getTitle (), "Init");
+	CTextEdit edit (CRect (0, 0, 10, 10), nullptr, -1, std::string ("GRUNDMOOR-x"));
+	EXPECT_EQ (edit.getText (), "GRUNDMOOR-x");
+	RecordingDrawContext context (CRect (0, 0, 10, 10));
+	context.drawString (title, CRect (0, 0, 10, 10));
+	context.drawString ("", CRect (0, 0, 10, 10));
+	EXPECT_EQ (context.getCalls ().size (), 1u) << "empty text draws nothing";
+	EXPECT_GT (context.getStringWidth (title), 0.);
+}
+} // namespace

@@ -1,0 +1,361 @@
+// The view tree: drawing order and clipping, invalidation, mouse and keyboard dispatch.
+#include "helpers.h"
+
+#include <sstream>
+
+using namespace VSTGUI;
+using namespace testing_helpers;
+
+namespace {
+
+constexpr CColor kRed {220, 20, 30, 255};
+constexpr CColor kBlue {20, 40, 230, 255};
+
+// Fills more than its own rectangle, so that clipping shows.
+CView* filler (const CRect& r, CColor c, CCoord overshoot = 0)
+{
+	return new LambdaView (r, [c, overshoot] (CDrawContext* ctx, const CRect& size) {
+		CRect big = size;
+		big.extend (overshoot, overshoot);
+		ctx->setFillColor (c);
+		ctx->drawRect (big, kDrawFilled);
+	});
+}
+
+class ViewDrawing : public ::testing::TestWithParam<double>
+{
+};
+
+TEST_P (ViewDrawing, ChildrenInOrderClippedAndTranslated)
+{
+	const double z = GetParam ();
+	auto frame = owned (makeFrame (200, 120));
+	auto* container = new CViewContainer (CRect (100, 20, 180, 100));
+	container->setBackgroundColor (kBlackCColor);
+	frame->addView (filler (CRect (10, 10, 60, 60), kRed, 15)); // overshoots its rect
+	frame->addView (filler (CRect (40, 40, 90, 90), kBlue));     // later: on top
+	frame->addView (container);
+	container->addView (filler (CRect (10, 10, 30, 30), kRed, 40)); // local coordinates
+	frame->setZoom (z);
+	auto image = renderFrame (frame);
+	EXPECT_TRUE (colorNear (probe (*image, 20, 20, z), kRed));
+	EXPECT_TRUE (colorNear (probe (*image, 50, 50, z), kBlue)) << "the later sibling draws over the earlier";
+	EXPECT_TRUE (colorNear (probe (*image, 5, 5, z), kWhiteCColor)) << "the overshoot is clipped to the child";
+	EXPECT_TRUE (colorNear (probe (*image, 120, 40, z), kRed)) << "child at (10,10) inside the container at (100,20)";
+	EXPECT_TRUE (colorNear (probe (*image, 105, 25, z), kBlackCColor)) << "container background, child clipped";
+	EXPECT_TRUE (colorNear (probe (*image, 190, 40, z), kWhiteCColor)) << "nothing outside the container";
+}
+
+TEST_P (ViewDrawing, AlphaMultipliesDownTheTreeAndInvisibleViewsAreSkipped)
+{
+	const double z = GetParam ();
+	auto frame = owned (makeFrame (100, 100));
+	auto* container = new CViewContainer (CRect (0, 0, 100, 100));
+	container->setTransparency (true);
+	container->setAlphaValue (0.5f);
+	frame->addView (container);
+	auto* child = filler (CRect (10, 10, 50, 50), kBlackCColor);
+	child->setAlphaValue (0.5f);
+	container->addView (child);
+	auto* hidden = filler (CRect (60, 60, 90, 90), kBlackCColor);
+	hidden->setVisible (false);
+	container->addView (hidden);
+	frame->setZoom (z);
+	auto image = renderFrame (frame);
+	EXPECT_TRUE (colorNear (probe (*image, 30, 30, z), CColor (191, 191, 191, 255), 3));
+	EXPECT_TRUE (colorNear (probe (*image, 75, 75, z), kWhiteCColor));
+}
+
+INSTANTIATE_TEST_SUITE_P (Zoom, ViewDrawing, ::testing::Values (1.0, 0.65));
+
+TEST (ViewTree, LineWidthCarriesOverBetweenSiblings)
+{
+	auto frame = owned (makeFrame (100, 100));
+	frame->addView (new LambdaView (CRect (0, 0, 10, 10), [] (CDrawContext* c, const CRect&) { c->setLineWidth (3.5); }));
+	CCoord seen = 0;
+	frame->addView (new LambdaView (CRect (10, 0, 20, 10), [&] (CDrawContext* c, const CRect&) { seen = c->getLineWidth (); }));
+	RecordingDrawContext context (CRect (0, 0, 100, 100));
+	frame->drawFrame (&context);
+	EXPECT_EQ (seen, 3.5);
+}
+
+TEST (ViewTree, InvalidationReachesTheFrameInFrameCoordinates)
+{
+	auto frame = owned (makeFrame (200, 200));
+	auto* outer = new CViewContainer (CRect (50, 40, 150, 140));
+	auto* inner = new CViewContainer (CRect (10, 10, 90, 90));
+	auto* view = filler (CRect (5, 5, 25, 15), kRed);
+	frame->addView (outer);
+	outer->addView (inner);
+	inner->addView (view);
+	renderFrame (frame);
+	EXPECT_TRUE (frame->getDirtyRect ().isEmpty ());
+
+	view->invalid ();
+	EXPECT_EQ (frame->getDirtyRect (), CRect (65, 55, 85, 65));
+	EXPECT_FALSE (view->isDirty ()) << "invalid () marks clean and asks for a redraw";
+	frame->clearDirtyRect ();
+
+	view->setDirty (true);
+	EXPECT_TRUE (view->isDirty ());
+	EXPECT_EQ (frame->getDirtyRect (), CRect (65, 55, 85, 65));
+	renderFrame (frame);
+	EXPECT_FALSE (view->isDirty ()) << "a draw ends clean";
+
+	inner->invalid ();
+	EXPECT_EQ (frame->getDirtyRect (), CRect (60, 50, 140, 130));
+	frame->clearDirtyRect ();
+	view->invalidRect (CRect (-100, -100, 1000, 1000));
+	EXPECT_EQ (frame->getDirtyRect (), CRect (60, 50, 140, 130)) << "clipped by each container";
+}
+
+//------------------------------------------------------------------------
+// Mouse dispatch: a probe view logs what reaches it and answers as configured.
+struct Log
+{
+	std::vector<std::string> entries;
+	std::string str () const
+	{
+		std::string s;
+		for (const auto& e : entries)
+			s += (s.empty () ? "" : " ") + e;
+		return s;
+	}
+};
+
+class ProbeView : public CView
+{
+public:
+	ProbeView (const CRect& r, std::string n, Log& l) : CView (r), name (std::move (n)), log (l) {}
+	CMouseEventResult onMouseDown (CPoint& where, const CButtonState&) override
+	{
+		log.entries.push_back (name + ".down" + at (where));
+		if (onDown)
+			onDown ();
+		return downResult;
+	}
+	CMouseEventResult onMouseMoved (CPoint& where, const CButtonState& buttons) override
+	{
+		log.entries.push_back (name + (buttons.getButtonState () ? ".drag" : ".hover") + at (where));
+		return moveResult;
+	}
+	CMouseEventResult onMouseUp (CPoint& where, const CButtonState&) override
+	{
+		log.entries.push_back (name + ".up" + at (where));
+		return kMouseEventHandled;
+	}
+	CMouseEventResult onMouseCancel () override
+	{
+		log.entries.push_back (name + ".cancel");
+		return kMouseEventHandled;
+	}
+	static std::string at (const CPoint& p)
+	{
+		std::ostringstream s;
+		s << "(" << p.x << "," << p.y << ")";
+		return s.str ();
+	}
+	std::string name;
+	Log& log;
+	CMouseEventResult downResult {kMouseEventHandled};
+	CMouseEventResult moveResult {kMouseEventHandled};
+	std::function<void ()> onDown;
+};
+
+enum class Ev { Down, Move, Hover, Up, Cancel };
+struct Step
+{
+	Ev ev;
+	CCoord x, y;
+};
+
+struct DispatchCase
+{
+	const char* name;
+	CMouseEventResult frontDown;
+	CMouseEventResult frontMove;
+	bool frontTransparent, frontVisible, frontMouseEnabled;
+	std::vector<Step> steps;
+	const char* expected;
+	bool containerTransparent {true};
+};
+
+// back (0,0,100,100) holds nothing; a container at (40,40,160,160), transparent unless the case
+// says otherwise, holds front (10,10,60,60) in its
+// own coordinates, i.e. (50,50,100,100) in the frame.
+TEST (MouseDispatch, Table)
+{
+	const DispatchCase cases[] = {
+	    {"handled down captures moves and up, in the view's parent coordinates", kMouseEventHandled,
+	     kMouseEventHandled, false, true, true,
+	     {{Ev::Down, 60, 60}, {Ev::Move, 5, 5}, {Ev::Up, 200, 200}},
+	     "front.down(20,20) front.drag(-35,-35) front.up(160,160)"},
+	    {"a view that declines moves and up gets none", kMouseDownEventHandledButDontNeedMovedOrUpEvents,
+	     kMouseEventHandled, false, true, true, {{Ev::Down, 60, 60}, {Ev::Move, 20, 20}, {Ev::Up, 20, 20}},
+	     "front.down(20,20) back.drag(20,20)"},
+	    {"a view that declines further moves loses the capture", kMouseEventHandled,
+	     kMouseMoveEventHandledButDontNeedMoreEvents, false, true, true,
+	     {{Ev::Down, 60, 60}, {Ev::Move, 70, 70}, {Ev::Move, 20, 20}, {Ev::Up, 20, 20}},
+	     "front.down(20,20) front.drag(30,30) back.drag(20,20)"},
+	    {"an opaque view that does not handle the down stops it", kMouseEventNotHandled, kMouseEventHandled, false,
+	     true, true, {{Ev::Down, 60, 60}, {Ev::Up, 60, 60}}, "front.down(20,20)", false},
+	    {"...unless its container is transparent", kMouseEventNotHandled, kMouseEventHandled, false, true, true,
+	     {{Ev::Down, 60, 60}, {Ev::Up, 60, 60}}, "front.down(20,20) back.down(60,60) back.up(60,60)", true},
+	    {"a transparent one lets it fall through", kMouseEventNotHandled, kMouseEventHandled, true, true, true,
+	     {{Ev::Down, 60, 60}, {Ev::Move, 61, 61}, {Ev::Up, 62, 62}},
+	     "front.down(20,20) back.down(60,60) back.drag(61,61) back.up(62,62)"},
+	    {"invisible views are skipped", kMouseEventHandled, kMouseEventHandled, false, false, true,
+	     {{Ev::Down, 60, 60}, {Ev::Up, 60, 60}}, "back.down(60,60) back.up(60,60)"},
+	    {"mouse-disabled views are skipped", kMouseEventHandled, kMouseEventHandled, false, true, false,
+	     {{Ev::Down, 60, 60}, {Ev::Up, 60, 60}}, "back.down(60,60) back.up(60,60)"},
+	    {"hover goes to the topmost view under the point", kMouseEventHandled, kMouseEventHandled, false, true, true,
+	     {{Ev::Hover, 60, 60}, {Ev::Hover, 20, 20}, {Ev::Hover, 150, 150}}, "front.hover(20,20) back.hover(20,20)"},
+	    {"cancel reaches the captured view and ends the capture", kMouseEventHandled, kMouseEventHandled, false, true,
+	     true, {{Ev::Down, 60, 60}, {Ev::Cancel, 0, 0}, {Ev::Up, 60, 60}, {Ev::Cancel, 0, 0}},
+	     "front.down(20,20) front.cancel"},
+	    {"a down outside every view reaches nobody", kMouseEventHandled, kMouseEventHandled, false, true, true,
+	     {{Ev::Down, 180, 10}, {Ev::Up, 180, 10}}, ""},
+	};
+	for (const auto& k : cases)
+	{
+		Log log;
+		auto frame = owned (makeFrame (200, 200));
+		auto* back = new ProbeView (CRect (0, 0, 100, 100), "back", log);
+		auto* container = new CViewContainer (CRect (40, 40, 160, 160));
+		container->setTransparency (k.containerTransparent);
+		auto* front = new ProbeView (CRect (10, 10, 60, 60), "front", log);
+		front->downResult = k.frontDown;
+		front->moveResult = k.frontMove;
+		front->setTransparency (k.frontTransparent);
+		front->setVisible (k.frontVisible);
+		front->setMouseEnabled (k.frontMouseEnabled);
+		frame->addView (back);
+		frame->addView (container);
+		container->addView (front);
+		for (const auto& s : k.steps)
+		{
+			CPoint p (s.x, s.y);
+			switch (s.ev)
+			{
+				case Ev::Down: frame->onMouseDown (p, kLButton); break;
+				case Ev::Move: frame->onMouseMoved (p, kLButton); break;
+				case Ev::Hover: frame->onMouseMoved (p, 0); break;
+				case Ev::Up: frame->onMouseUp (p, kLButton); break;
+				case Ev::Cancel: frame->onMouseCancel (); break;
+			}
+		}
+		EXPECT_EQ (log.str (), k.expected) << k.name;
+	}
+}
+
+TEST (MouseDispatch, TreeChangesDuringADown)
+{
+	Log log;
+	auto frame = owned (makeFrame (200, 200));
+	auto* root = new CViewContainer (CRect (0, 0, 200, 200));
+	frame->addView (root);
+	auto* button = new ProbeView (CRect (10, 10, 50, 50), "button", log);
+	root->addView (button);
+	// The down opens a dialog that covers everything.
+	button->onDown = [&] {
+		auto* dialog = new CViewContainer (CRect (0, 0, 200, 200));
+		dialog->addView (new ProbeView (CRect (100, 100, 150, 150), "dialogButton", log));
+		root->addView (dialog);
+	};
+	CPoint p (20, 20);
+	frame->onMouseDown (p, kLButton);
+	p = CPoint (25, 25);
+	frame->onMouseMoved (p, kLButton);
+	frame->onMouseUp (p, kLButton);
+	EXPECT_EQ (log.str (), "button.down(20,20) button.drag(25,25) button.up(25,25)") << "the capture survives";
+	log.entries.clear ();
+	p = CPoint (20, 20);
+	frame->onMouseDown (p, kLButton);
+	EXPECT_EQ (log.str (), "") << "the dialog covers the button now";
+	p = CPoint (120, 120);
+	frame->onMouseDown (p, kLButton);
+	EXPECT_EQ (log.str (), "dialogButton.down(120,120)");
+}
+
+TEST (MouseDispatch, AViewRemovedDuringItsDownIsNotCaptured)
+{
+	Log log;
+	auto frame = owned (makeFrame (100, 100));
+	auto* v = new ProbeView (CRect (0, 0, 50, 50), "v", log);
+	frame->addView (v);
+	SharedPointer<CView> keep (v);
+	v->onDown = [&] { frame->removeView (v); };
+	CPoint p (10, 10);
+	EXPECT_EQ (frame->onMouseDown (p, kLButton), kMouseEventHandled);
+	EXPECT_EQ (frame->getCapturedView (), nullptr);
+	frame->onMouseUp (p, kLButton);
+	EXPECT_EQ (log.str (), "v.down(10,10)");
+}
+
+TEST (MouseDispatch, ClosingTheFrameCancelsTheCapture)
+{
+	Log log;
+	auto* frame = makeFrame (100, 100);
+	auto* v = new ProbeView (CRect (0, 0, 50, 50), "v", log);
+	frame->addView (v);
+	CPoint p (10, 10);
+	frame->onMouseDown (p, kLButton);
+	EXPECT_EQ (frame->getCapturedView (), v);
+	frame->close (); // releases the frame
+	EXPECT_EQ (log.str (), "v.down(10,10) v.cancel");
+}
+
+//------------------------------------------------------------------------
+class KeyView : public CView
+{
+public:
+	KeyView (const CRect& r, std::vector<int32_t>& k) : CView (r), keys (k) {}
+	int32_t onKeyDown (VstKeyCode& key) override
+	{
+		keys.push_back (key.virt ? -key.virt : key.character);
+		return 1;
+	}
+	bool wantsFocus () const override { return true; }
+	std::vector<int32_t>& keys;
+};
+
+TEST (KeyboardDispatch, KeysGoToTheFocusViewOnly)
+{
+	std::vector<int32_t> a, b;
+	auto frame = owned (makeFrame (100, 100));
+	auto* va = new KeyView (CRect (0, 0, 50, 50), a);
+	auto* vb = new KeyView (CRect (50, 0, 100, 50), b);
+	frame->addView (va);
+	frame->addView (vb);
+	VstKeyCode k;
+	k.character = 'x';
+	EXPECT_EQ (frame->onKeyDown (k), -1) << "no focus view";
+	frame->setFocusView (va);
+	EXPECT_EQ (frame->onKeyDown (k), 1);
+	frame->setFocusView (vb);
+	frame->onTextInput ("\xc3\xa4" "y");
+	VstKeyCode ret;
+	ret.virt = VKEY_RETURN;
+	frame->onKeyDown (ret);
+	EXPECT_EQ (a, (std::vector<int32_t> {'x'}));
+	EXPECT_EQ (b, (std::vector<int32_t> {0xE4, 'y', -VKEY_RETURN}));
+	frame->removeView (vb);
+	EXPECT_EQ (frame->getFocusView (), nullptr) << "a removed view loses the focus";
+
+	// Hiding or removing a container takes the focus from a view inside it.
+	std::vector<int32_t> c;
+	auto* dialog = new CViewContainer (CRect (0, 0, 100, 100));
+	auto* field = new KeyView (CRect (10, 10, 50, 30), c);
+	dialog->addView (field);
+	frame->addView (dialog);
+	frame->setFocusView (field);
+	dialog->setVisible (false);
+	EXPECT_EQ (frame->getFocusView (), nullptr);
+	dialog->setVisible (true);
+	frame->setFocusView (field);
+	frame->removeView (dialog);
+	EXPECT_EQ (frame->getFocusView (), nullptr);
+	EXPECT_EQ (frame->onKeyDown (k), -1);
+}
+
+} // namespace

@@ -1,0 +1,209 @@
+// X11 embedding on a private virtual X server (skipped where Xvfb is not installed).
+#include "helpers.h"
+
+#include "vstgui/plugin-bindings/vst3editor.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace VSTGUI;
+using namespace Steinberg;
+
+namespace {
+
+const std::string kDataDir = GRUNDMOOR_GUI_TEST_DATA;
+
+// Starts Xvfb on a display of its own and stops it again.
+class VirtualDisplay
+{
+public:
+	VirtualDisplay ()
+	{
+		if (access ("/usr/bin/Xvfb", X_OK) != 0)
+			return;
+		name = std::to_string (200 + getpid () % 500);
+		name.insert (0, 1, ':');
+		std::string arg0 = "Xvfb";
+		std::string screen = "-screen";
+		std::string zero = "0";
+		std::string geometry = "800x600x24";
+		std::string nolisten = "-nolisten";
+		std::string tcp = "tcp";
+		char* argv[] = {arg0.data (), name.data (), screen.data (), zero.data (), geometry.data (),
+		                nolisten.data (), tcp.data (), nullptr};
+		if (posix_spawn (&pid, "/usr/bin/Xvfb", nullptr, nullptr, argv, environ) != 0)
+		{
+			pid = 0;
+			return;
+		}
+		// Wait until the server answers (it needs a moment to start).
+		for (int attempt = 0; attempt < 200 && !display; ++attempt)
+		{
+			display = XOpenDisplay (name.c_str ());
+			if (!display)
+				usleep (25000);
+		}
+	}
+	~VirtualDisplay ()
+	{
+		if (display)
+			XCloseDisplay (display);
+		if (pid > 0)
+		{
+			kill (pid, SIGTERM);
+			waitpid (pid, nullptr, 0);
+		}
+	}
+	Display* display {nullptr};
+	std::string name;
+	pid_t pid {0};
+};
+
+class RunLoopHost : public IPlugFrame, public Linux::IRunLoop
+{
+public:
+	Linux::IEventHandler* events {nullptr};
+	std::vector<Linux::ITimerHandler*> timers;
+	tresult PLUGIN_API resizeView (IPlugView*, ViewRect*) override { return kResultOk; }
+	tresult PLUGIN_API registerEventHandler (Linux::IEventHandler* h, Linux::FileDescriptor) override
+	{
+		events = h;
+		return kResultOk;
+	}
+	tresult PLUGIN_API unregisterEventHandler (Linux::IEventHandler* h) override
+	{
+		if (events == h)
+			events = nullptr;
+		return kResultOk;
+	}
+	tresult PLUGIN_API registerTimer (Linux::ITimerHandler* h, Linux::TimerInterval) override
+	{
+		timers.push_back (h);
+		return kResultOk;
+	}
+	tresult PLUGIN_API unregisterTimer (Linux::ITimerHandler* h) override
+	{
+		timers.erase (std::remove (timers.begin (), timers.end (), h), timers.end ());
+		return kResultOk;
+	}
+	tresult PLUGIN_API queryInterface (const TUID iid, void** obj) override
+	{
+		if (FUnknownPrivate::iidEqual (iid, Linux::IRunLoop::iid))
+		{
+			*obj = static_cast<Linux::IRunLoop*> (this);
+			return kResultOk;
+		}
+		*obj = static_cast<IPlugFrame*> (this);
+		return FUnknownPrivate::iidEqual (iid, IPlugFrame::iid) || FUnknownPrivate::iidEqual (iid, FUnknown::iid)
+		           ? kResultOk
+		           : kNoInterface;
+	}
+	uint32 PLUGIN_API addRef () override { return 1; }
+	uint32 PLUGIN_API release () override { return 1; }
+};
+
+TEST (X11, EmbedsPaintsAndTakesClicks)
+{
+	VirtualDisplay server;
+	if (!server.display)
+		GTEST_SKIP () << "no Xvfb";
+	const std::string oldDisplay = getenv ("DISPLAY") ? getenv ("DISPLAY") : "";
+	setenv ("DISPLAY", server.name.c_str (), 1);
+
+	Display* dpy = server.display;
+	const Window parent = XCreateSimpleWindow (dpy, DefaultRootWindow (dpy), 0, 0, 400, 240, 0, 0, 0);
+	XMapWindow (dpy, parent);
+	XSync (dpy, False);
+
+	auto* controller = new Vst::EditController ();
+	controller->initialize (nullptr);
+	auto* editor = new VST3Editor (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	RunLoopHost host;
+	EXPECT_EQ (editor->attached (reinterpret_cast<void*> (parent), kPlatformTypeX11EmbedWindowID), kResultFalse)
+	    << "without the host's run loop";
+	editor->setFrame (&host);
+	ASSERT_EQ (editor->attached (reinterpret_cast<void*> (parent), kPlatformTypeX11EmbedWindowID), kResultTrue);
+	ASSERT_NE (host.events, nullptr);
+	ASSERT_FALSE (host.timers.empty ());
+
+	// Find the child window and let the frame paint into it.
+	XSync (dpy, False);
+	Window root = 0, parentOut = 0, *children = nullptr;
+	unsigned int count = 0;
+	XQueryTree (dpy, parent, &root, &parentOut, &children, &count);
+	ASSERT_EQ (count, 1u);
+	const Window child = children[0];
+	XFree (children);
+	for (int i = 0; i < 5; ++i)
+	{
+		host.events->onFDIsSet (0);
+		for (auto* t : std::vector<Linux::ITimerHandler*> (host.timers))
+			t->onTimer ();
+		XSync (dpy, False);
+	}
+	XImage* image = XGetImage (dpy, child, 390, 120, 1, 1, AllPlanes, ZPixmap);
+	ASSERT_NE (image, nullptr);
+	const unsigned long pixel = XGetPixel (image, 0, 0);
+	XDestroyImage (image);
+	EXPECT_EQ ((pixel >> 16) & 0xFF, 0x10u);
+	EXPECT_EQ ((pixel >> 8) & 0xFF, 0x18u);
+	EXPECT_EQ (pixel & 0xFF, 0x20u) << "the panel colour of the test description";
+
+	// A click on the text edit, sent through the server, gives it the focus.
+	XEvent press {};
+	press.xbutton.type = ButtonPress;
+	press.xbutton.display = dpy;
+	press.xbutton.window = child;
+	press.xbutton.x = 60;
+	press.xbutton.y = 160;
+	press.xbutton.button = 1;
+	press.xbutton.same_screen = True;
+	XSendEvent (dpy, child, False, ButtonPressMask, &press);
+	XSync (dpy, False);
+	host.events->onFDIsSet (0);
+	EXPECT_NE (dynamic_cast<CTextEdit*> (editor->getFrame ()->getFocusView ()), nullptr);
+
+	EXPECT_EQ (editor->removed (), kResultOk);
+	EXPECT_EQ (host.events, nullptr) << "the window's events are no longer read";
+	editor->setFrame (nullptr);
+	editor->release ();
+	controller->terminate ();
+	controller->release ();
+	XDestroyWindow (dpy, parent);
+	XSync (dpy, False);
+	if (oldDisplay.empty ())
+		unsetenv ("DISPLAY");
+	else
+		setenv ("DISPLAY", oldDisplay.c_str (), 1);
+}
+
+TEST (X11, NoDisplayFailsCleanly)
+{
+	const std::string oldDisplay = getenv ("DISPLAY") ? getenv ("DISPLAY") : "";
+	setenv ("DISPLAY", ":4711", 1);
+	auto* controller = new Vst::EditController ();
+	auto* editor = new VST3Editor (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	RunLoopHost host;
+	editor->setFrame (&host);
+	int parent = 0;
+	EXPECT_EQ (editor->attached (&parent, kPlatformTypeX11EmbedWindowID), kResultFalse);
+	EXPECT_EQ (editor->getFrame (), nullptr);
+	editor->setFrame (nullptr);
+	editor->release ();
+	controller->release ();
+	if (oldDisplay.empty ())
+		unsetenv ("DISPLAY");
+	else
+		setenv ("DISPLAY", oldDisplay.c_str (), 1);
+}
+
+} // namespace

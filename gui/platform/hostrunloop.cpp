@@ -1,5 +1,6 @@
 // Timers on the host's Steinberg::Linux::IRunLoop.
 #include "platform.h"
+#include "runloophandler.h"
 
 #include "vstgui/lib/cvstguitimer.h"
 
@@ -12,7 +13,7 @@ namespace VSTGUI {
 namespace Platform {
 namespace {
 
-class TimerHandler : public Steinberg::Linux::ITimerHandler
+class TimerHandler : public RunLoopHandler<Steinberg::Linux::ITimerHandler>
 {
 public:
 	explicit TimerHandler (CVSTGUITimer* t) : timer (t) {}
@@ -23,30 +24,7 @@ public:
 		if (timer)
 			timer->fire ();
 	}
-	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID iid, void** obj) override
-	{
-		if (Steinberg::FUnknownPrivate::iidEqual (iid, Steinberg::Linux::ITimerHandler::iid) ||
-		    Steinberg::FUnknownPrivate::iidEqual (iid, Steinberg::FUnknown::iid))
-		{
-			addRef ();
-			*obj = static_cast<Steinberg::Linux::ITimerHandler*> (this);
-			return Steinberg::kResultOk;
-		}
-		*obj = nullptr;
-		return Steinberg::kNoInterface;
-	}
-	Steinberg::uint32 PLUGIN_API addRef () override { return ++refCount; }
-	Steinberg::uint32 PLUGIN_API release () override
-	{
-		const auto r = --refCount;
-		if (r == 0)
-			delete this;
-		return r;
-	}
 	CVSTGUITimer* timer;
-
-private:
-	std::atomic<Steinberg::uint32> refCount {1};
 };
 
 class HostRunLoop : public IRunLoop

@@ -1,6 +1,7 @@
 // X11 embedding of a frame in the host's window: a child window painted with cairo, its events
 // read on the host's run loop.
 #include "platform.h"
+#include "runloophandler.h"
 
 #include "vstgui/lib/controls.h"
 #include "vstgui/lib/cvstguitimer.h"
@@ -45,36 +46,13 @@ void releaseDisplay ()
 	}
 }
 
-class EventHandler : public Steinberg::Linux::IEventHandler
+class EventHandler : public RunLoopHandler<Steinberg::Linux::IEventHandler>
 {
 public:
 	explicit EventHandler (X11Frame* f) : frame (f) {}
 	virtual ~EventHandler () = default;
 	void PLUGIN_API onFDIsSet (Steinberg::Linux::FileDescriptor) override;
-	Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID iid, void** obj) override
-	{
-		if (Steinberg::FUnknownPrivate::iidEqual (iid, Steinberg::Linux::IEventHandler::iid) ||
-		    Steinberg::FUnknownPrivate::iidEqual (iid, Steinberg::FUnknown::iid))
-		{
-			addRef ();
-			*obj = static_cast<Steinberg::Linux::IEventHandler*> (this);
-			return Steinberg::kResultOk;
-		}
-		*obj = nullptr;
-		return Steinberg::kNoInterface;
-	}
-	Steinberg::uint32 PLUGIN_API addRef () override { return ++refCount; }
-	Steinberg::uint32 PLUGIN_API release () override
-	{
-		const auto r = --refCount;
-		if (r == 0)
-			delete this;
-		return r;
-	}
 	X11Frame* frame;
-
-private:
-	std::atomic<Steinberg::uint32> refCount {1};
 };
 
 int32_t buttonState (unsigned int state)

@@ -4,6 +4,7 @@
 // resets, renders and snapshots. It holds one owning pointer to its state record.
 
 #include "ParameterBlock.h"
+#include "VisualizationCapture.h"
 
 #include "pluginterfaces/base/ftypes.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -14,7 +15,6 @@ namespace Steinberg { class IBStream; }
 
 namespace TarnwellPlugin {
 
-inline constexpr int32_t kWaveformPoints = 128;
 
 class SoundEngine {
 public:

@@ -9,8 +9,11 @@
 
 namespace TarnwellPlugin {
 
+inline constexpr int32_t kWaveformPoints = 128;           // points of the output trace
+inline constexpr double kInitialVisualizationTempo = 128.0; // BPM shown before the first block
+
 struct VisualizationCapture {
-    static constexpr uint32_t kRingSize = 128;
+    static constexpr uint32_t kRingSize = kWaveformPoints;
     static constexpr uint32_t kDecimation = 16;
 
     float ring[kRingSize] = {};
@@ -19,7 +22,7 @@ struct VisualizationCapture {
     uint32_t samplesSinceSnapshot = 0;
     float peakLeft = 0.0f;
     float peakRight = 0.0f;
-    double tempo = 128.0;
+    double tempo = kInitialVisualizationTempo;
     float reductionDb = 0.0f;
     uint64_t triggerCount = 0;
 

@@ -7,12 +7,14 @@
 // counter was even and unchanged around it. Every field is an atomic accessed relaxed, ordered by
 // the fences around the counter, so the protocol holds on arm64 as well as x86.
 
+#include "VisualizationCapture.h"
+
 #include <atomic>
 #include <cstdint>
 
 namespace TarnwellPlugin {
 
-inline constexpr int32_t kSnapshotWaveformPoints = 128;
+inline constexpr int32_t kSnapshotWaveformPoints = kWaveformPoints;
 
 // A reader's consistent copy of the record.
 struct VisualizationSnapshotCopy {
@@ -23,7 +25,7 @@ struct VisualizationSnapshotCopy {
     uint32_t waveformCount = 0;
     uint64_t triggerCount = 0;
     float waveform[kSnapshotWaveformPoints] = {};
-    float tempo = 128.0f;
+    float tempo = static_cast<float>(kInitialVisualizationTempo);
 };
 
 struct SharedVisualizationSnapshot {
@@ -34,7 +36,7 @@ struct SharedVisualizationSnapshot {
     std::atomic<uint32_t> waveformCount{0};
     std::atomic<uint64_t> triggerCount{0};
     std::atomic<float> waveform[kSnapshotWaveformPoints] = {};
-    std::atomic<float> tempo{128.0f};
+    std::atomic<float> tempo{static_cast<float>(kInitialVisualizationTempo)};
 
     // Publishes one message's values: the first `count` waveform points (at most 128) replace the
     // old ones, the rest stay. False, with nothing changed, when another publication is in

@@ -4,6 +4,8 @@
 
 #include "pluginterfaces/vst/ivstmessage.h"
 
+#include "VisualizationCapture.h"
+
 #include <cstdint>
 
 namespace TarnwellPlugin {
@@ -15,8 +17,8 @@ inline constexpr const char* kAttrTempo = "Tempo";
 inline constexpr const char* kAttrCompressionReductionDb = "CompressionReductionDb";
 inline constexpr const char* kAttrTriggerCount = "TriggerCount";
 inline constexpr const char* kAttrWaveform = "Waveform";
-inline constexpr int32_t kVisualizationWaveformPoints = 128;
-inline constexpr double kDefaultVisualizationTempo = 128.0;
+inline constexpr int32_t kVisualizationWaveformPoints = kWaveformPoints;
+inline constexpr double kDefaultVisualizationTempo = kInitialVisualizationTempo;
 
 struct VisualizationValues {
     float peakLeft = 0.0f;

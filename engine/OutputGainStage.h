@@ -34,7 +34,6 @@ struct OutputGainStage {
 
     void prepare(double sr);
     void reset();
-    void updateParameters(const ParameterBlock&) {} // "Output Gain" comes with every sample
     void updateSettingConstants(double s);
 
     static float softCeiling(float y) {

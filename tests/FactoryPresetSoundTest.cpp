@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace grundmoor::presetrender;
@@ -77,36 +78,31 @@ const std::vector<PresetRender>& allRenders() {
 
 } // namespace
 
-TEST(FactoryPresetSound, EveryPresetIsRendered) {
+// One test over one set of renders: ctest runs every test in a process of its own, and the renders
+// are the expensive part.
+TEST(FactoryPresetSound, EveryPresetIsAudibleWithinFullScaleAndUnlikeTheOthers) {
     const auto& renders = allRenders();
     ASSERT_EQ(renders.size(), 58u);
     for (const auto& r : renders) {
-        EXPECT_FALSE(r.name.empty());
-        EXPECT_EQ(r.mid.size(), 88200u * 2u) << r.name; // two bars of 4/4 at 120 BPM
-    }
-}
-
-TEST(FactoryPresetSound, EveryPresetRendersFiniteSamples) {
-    for (const auto& r : allRenders()) EXPECT_TRUE(r.levels.finite) << r.index << " " << r.name;
-}
-
-TEST(FactoryPresetSound, EveryPresetIsClearlyAudible) {
-    for (const auto& r : allRenders()) {
+        SCOPED_TRACE(std::to_string(r.index) + " " + r.name);
+        ASSERT_EQ(r.mid.size(), 88200u * 2u); // two bars of 4/4 at 120 BPM
+        EXPECT_TRUE(r.levels.finite);
         // Far above any denormal or dither floor: a kick with its tail, not residue.
-        EXPECT_GT(r.levels.rms, 0.003) << r.index << " " << r.name << " RMS " << toDb(r.levels.rms) << " dBFS";
-        EXPECT_GT(r.levels.peak, 0.03) << r.index << " " << r.name;
+        EXPECT_GT(r.levels.rms, 0.003) << "RMS " << toDb(r.levels.rms) << " dBFS";
+        EXPECT_GT(r.levels.peak, 0.03);
         // The tail is still sounding at the end of the second bar.
-        EXPECT_GT(r.levels.tailRms, 0.001) << r.index << " " << r.name;
+        EXPECT_GT(r.levels.tailRms, 0.001);
+        EXPECT_LE(r.levels.peak, 1.122) << "peak " << toDb(r.levels.peak) << " dBFS"; // +1 dBFS
     }
-}
-
-TEST(FactoryPresetSound, NoPresetPeaksAboveOneDecibelOverFullScale) {
-    for (const auto& r : allRenders())
-        EXPECT_LE(r.levels.peak, 1.122) << r.index << " " << r.name << " peak " << toDb(r.levels.peak) << " dBFS";
-}
-
-TEST(FactoryPresetSound, NoTwoPresetsRenderTheSameAudio) {
-    const auto& renders = allRenders();
+    // The presets voiced here (all but "Init", the first two blocks and the short lists, whose values
+    // are given) were levelled by ear and meter to peak between about -7 and -1.5 dBFS; a render far
+    // outside that means the voicing or the gain staging under it has moved.
+    for (const auto& r : renders) {
+        const bool voiced = (r.index >= 3 && r.index <= 37) || r.index == 57;
+        if (!voiced) continue;
+        EXPECT_GE(toDb(r.levels.peak), -8.0) << r.index << " " << r.name;
+        EXPECT_LE(toDb(r.levels.peak), -1.0) << r.index << " " << r.name;
+    }
     for (size_t a = 0; a < renders.size(); ++a)
         for (size_t b = 0; b < a; ++b) {
             const PresetRender& x = renders[a];
@@ -142,16 +138,22 @@ TEST(FactoryPresetSound, ApplyingAPresetSetsTheControllerToItsValues) {
 TEST(FactoryPresetSound, ARenderDependsOnlyOnThePreset) {
     // The renders above come from hosts that played other presets before; that must not matter.
     const auto list = TarnwellPlugin::factoryPresetRenderList();
-    const auto& renders = allRenders();
-    auto host = renderHost();
-    for (const size_t i : {size_t(29), size_t(0)}) { // a long reverb tail first, then the plainest
-        const Stereo render = renderPreset(*host, list[i].values, twoBars());
-        ASSERT_EQ(render[0].size(), renders[i].mid.size());
+    ASSERT_EQ(list.size(), 58u);
+    // Each preset twice, by hosts with different histories: "Panther Strike" fresh and after "Rift
+    // Scream" (another sub voicing), "Concrete Cathedral" after "Abyss Engine" (long rumble and
+    // reverb tails).
+    auto fresh = renderHost();
+    auto used = renderHost();
+    for (const auto& [before, i] : {std::pair<size_t, size_t>{2, 3}, {16, 29}}) {
+        renderPreset(*used, list[before].values, twoBars());
+        const Stereo first = renderPreset(*fresh, list[i].values, twoBars());
+        const Stereo later = renderPreset(*used, list[i].values, twoBars());
+        ASSERT_EQ(first[0].size(), later[0].size());
         // Restarting the processor clears the voices and tails; what may survive is rounding-level
         // residue of smoothed settings, far below anything audible (-60 dBFS).
         float worst = 0.0f;
-        for (size_t s = 0; s < render[0].size(); ++s)
-            worst = std::max(worst, std::fabs(0.5f * (render[0][s] + render[1][s]) - renders[i].mid[s]));
+        for (size_t c = 0; c < 2; ++c)
+            for (size_t s = 0; s < first[c].size(); ++s) worst = std::max(worst, std::fabs(first[c][s] - later[c][s]));
         EXPECT_LT(worst, 1e-3f) << list[i].name;
     }
 }

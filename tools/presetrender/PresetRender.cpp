@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <complex>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <numbers>
@@ -96,9 +97,14 @@ Stereo renderPreset(TestHost& host, const PresetValues& values, const RenderSett
     host.setParameter(kManualTempo, 0.0);
     applyPreset(host, values);
 
+    // One bar played before the render proper. Some settings (the sub generator's) glide to their
+    // new values only while their voice sounds, and a restart keeps where they were; one bar of
+    // playing lets them arrive, so that the render does not depend on the preset played before.
     Stereo out(2);
-    renderInto(host, settings.blockSize, settings.blockSize, out); // the changes reach the processor
-    restartProcessor(host);
+    transport.playing = true;
+    renderInto(host, std::llround(4.0 * 60.0 / settings.tempo * settings.sampleRate), settings.blockSize, out);
+    transport.playing = false;
+    restartProcessor(host); // voices, tails, ramps and declickers start from rest
 
     const int64_t bars = barSamples(settings);
     const auto ringOut = std::llround(settings.ringOutSeconds * settings.sampleRate);
@@ -169,7 +175,9 @@ double toDb(double linear) {
 }
 
 std::string wavFileName(int32_t index, const char* name) {
-    std::string file = (index < 10 ? "0" : "") + std::to_string(index) + "-";
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%02d-", static_cast<int>(index));
+    std::string file = prefix;
     bool gap = false;
     for (const char* c = name; *c; ++c) {
         const auto u = static_cast<unsigned char>(*c);

@@ -28,7 +28,7 @@ struct RenderSettings {
 // editor's preset menu does ("Wave Layer Waveform" mapped onto the current list first).
 void applyPreset(testhost::TestHost& host, const TarnwellPlugin::PresetValues& values);
 
-// A render that depends only on the preset: the preset is applied with the transport stopped, the
+// A render that depends only on the preset: the preset is applied and played for one bar, the
 // processor is restarted (setActive off and on clears voices, tails and ramps), then the bars play
 // from position 0 with the sequencer on and the manual tempo off. host must be set up at
 // settings.sampleRate with blocks of at least settings.blockSize.

@@ -78,16 +78,24 @@ int main(int argc, char** argv) {
         }
         const auto n = number(value);
         const bool whole = n && *n == std::floor(*n);
-        bool ok = n.has_value();
-        if (arg == "--bars") ok = ok && *n > 0, settings.bars = ok ? *n : 0;
-        else if (arg == "--tempo") ok = ok && *n >= 1, settings.tempo = ok ? *n : 0;
-        else if (arg == "--sample-rate") ok = ok && *n >= 1000, settings.sampleRate = ok ? *n : 0;
-        else if (arg == "--ring-out") ok = ok && *n >= 0 && *n <= 600, settings.ringOutSeconds = ok ? *n : 0;
-        else if (arg == "--block-size") {
-            ok = ok && whole && *n >= 1 && *n <= (1 << 20);
-            settings.blockSize = ok ? static_cast<int32_t>(*n) : 0;
+        bool ok = false;
+        if (arg == "--bars") {
+            ok = n && *n > 0;
+            if (ok) settings.bars = *n;
+        } else if (arg == "--tempo") {
+            ok = n && *n >= 1;
+            if (ok) settings.tempo = *n;
+        } else if (arg == "--sample-rate") {
+            ok = n && *n >= 1000;
+            if (ok) settings.sampleRate = *n;
+        } else if (arg == "--ring-out") {
+            ok = n && *n >= 0 && *n <= 600;
+            if (ok) settings.ringOutSeconds = *n;
+        } else if (arg == "--block-size") {
+            ok = whole && *n >= 1 && *n <= (1 << 20);
+            if (ok) settings.blockSize = static_cast<int32_t>(*n);
         } else if (arg == "--preset") {
-            ok = ok && whole && *n >= 0 && *n < 1000;
+            ok = whole && *n >= 0 && *n < 1000;
             if (ok) only.insert(static_cast<int32_t>(*n));
         } else {
             std::cerr << "grundmoor-render-presets: unknown option " << arg << "\n";

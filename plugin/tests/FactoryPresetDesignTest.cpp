@@ -179,7 +179,7 @@ TEST(FactoryPresetDesign, NamesAndSoundsAgree) {
     {
         const PresetValues v = valuesOf("Velvet Descent"); // soft
         EXPECT_LE(normalized(v, kKickTransient), 0.15);
-        EXPECT_EQ(plain(v, kOutputGain), 0.0);
+        EXPECT_LE(plain(v, kOutputGain), 4.0); // the stage's gentle knee at most, no drive
         EXPECT_GE(plain(v, kKickPitchDecay), 0.06);
     }
 }

@@ -41,25 +41,19 @@ void KickGenerator::setSettings(const KickSettings& s) {
     if (!active) snapSmoothedCopies();
 }
 
-KickSettings KickGenerator::settingsFromNormalized(double tune, double decay, double pitchDrop, double pitchDecay,
-                                                   const ParameterBlock& p) {
+void KickGenerator::updateParameters(const ParameterBlock& p) {
     KickSettings s;
-    s.tune = 30.0 + 50.0 * tune;
-    s.decay = 0.08 + 1.12 * decay;
-    s.pitchDrop = 220.0 * pitchDrop;
-    s.pitchDecay = 0.003 + 0.117 * pitchDecay;
+    s.tune = 30.0 + 50.0 * p.value(kKickTune);
+    s.decay = 0.08 + 1.12 * p.value(kKickDecay);
+    s.pitchDrop = 220.0 * p.value(kKickPitchDrop);
+    s.pitchDecay = 0.003 + 0.117 * p.value(kKickPitchDecay);
     s.transient = p.value(kKickTransient);
     s.drive = p.value(kKickDrive);
     s.punch = p.value(kKickPunch);
     s.bodyWeight = p.value(kKickBodyWeight);
     s.clickTone = p.value(kKickClickTone);
     s.tightness = p.value(kKickTightness);
-    return s;
-}
-
-void KickGenerator::updateParameters(const ParameterBlock& p) {
-    setSettings(settingsFromNormalized(p.value(kKickTune), p.value(kKickDecay), p.value(kKickPitchDrop),
-                                       p.value(kKickPitchDecay), p));
+    setSettings(s);
 }
 
 float KickGenerator::render() {

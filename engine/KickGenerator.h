@@ -50,9 +50,6 @@ struct KickGenerator {
 
     float render();
 
-    static KickSettings settingsFromNormalized(double tune, double decay, double pitchDrop, double pitchDecay,
-                                               const ParameterBlock& p);
-
 private:
     void snapSmoothedCopies();
 };

@@ -48,6 +48,7 @@ public:
     ParameterBlock& parameters();
     const ParameterBlock& parameters() const;
 
+    // The state record, for tests and benchmarks that inspect the modules.
     Impl& impl() { return *impl_; }
 
 private:

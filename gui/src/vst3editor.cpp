@@ -209,10 +209,14 @@ public:
 	{
 		if (message != IDependent::kChanged)
 			return;
+		// A follow-up may change tags and so drop this binding while it runs.
+		IPtr<ParameterBinding> keep (this);
 		const float v = static_cast<float> (controller->getParamNormalized (getId ()));
 		auto snapshot = controls;
 		for (auto& c : snapshot)
 		{
+			if (!contains (c))
+				continue; // unbound by an earlier control's follow-up
 			show (c, v);
 			c->invalid ();
 			// A control being edited caused this change itself; only the others are told.
@@ -233,8 +237,11 @@ public:
 	}
 	void performEdit (double value)
 	{
-		controller->setParamNormalized (getId (), value);
-		controller->performEdit (getId (), controller->getParamNormalized (getId ()));
+		IPtr<ParameterBinding> keep (this);
+		// The change notification may unbind controls; the id is read before it.
+		const Vst::ParamID id = getId ();
+		controller->setParamNormalized (id, value);
+		controller->performEdit (id, controller->getParamNormalized (id));
 	}
 	double valueFromText (const std::string& text, double fallback) const
 	{
@@ -404,10 +411,11 @@ void VST3Editor::valueChanged (CControl* control)
 	auto it = bindings.find (control->getTag ());
 	if (it == bindings.end () || !it->second->contains (control))
 		return;
+	IPtr<ParameterBinding> binding = it->second; // the map entry may go during the edit
 	double value = control->getValueNormalized ();
 	if (auto edit = dynamic_cast<CTextEdit*> (control))
-		value = it->second->valueFromText (edit->getText (), controller->getParamNormalized (it->second->getId ()));
-	it->second->performEdit (value);
+		value = binding->valueFromText (edit->getText (), controller->getParamNormalized (binding->getId ()));
+	binding->performEdit (value);
 }
 
 void VST3Editor::controlBeginEdit (CControl* control)
@@ -416,7 +424,10 @@ void VST3Editor::controlBeginEdit (CControl* control)
 		return;
 	auto it = bindings.find (control->getTag ());
 	if (it != bindings.end () && it->second->contains (control))
-		it->second->beginEdit ();
+	{
+		IPtr<ParameterBinding> binding = it->second;
+		binding->beginEdit ();
+	}
 }
 
 void VST3Editor::controlEndEdit (CControl* control)
@@ -425,7 +436,10 @@ void VST3Editor::controlEndEdit (CControl* control)
 		return;
 	auto it = bindings.find (control->getTag ());
 	if (it != bindings.end () && it->second->contains (control))
-		it->second->endEdit ();
+	{
+		IPtr<ParameterBinding> binding = it->second;
+		binding->endEdit ();
+	}
 }
 
 void VST3Editor::controlTagWillChange (CControl* control) { unbindControl (control); }
@@ -440,9 +454,10 @@ void VST3Editor::bindControl (CControl* control)
 	Vst::Parameter* parameter = controller->getParameterObject (static_cast<Vst::ParamID> (tag));
 	if (!parameter)
 		return;
-	auto& binding = bindings[tag];
-	if (!binding)
-		binding = std::make_unique<ParameterBinding> (controller, parameter);
+	auto& entry = bindings[tag];
+	if (!entry)
+		entry = Steinberg::owned (new ParameterBinding (controller, parameter));
+	IPtr<ParameterBinding> binding = entry; // add () notifies the control, which may rebind
 	binding->add (control);
 }
 
@@ -450,14 +465,19 @@ void VST3Editor::unbindControl (CControl* control)
 {
 	if (!control)
 		return;
+	// endEdit reaches the host, which may call back into the editor: work on a copy.
+	std::vector<IPtr<ParameterBinding>> affected;
+	for (auto& [tag, binding] : bindings)
+		if (binding->contains (control))
+			affected.push_back (binding);
+	for (auto& binding : affected)
+	{
+		binding->remove (control);
+		if (control->isEditing ())
+			binding->endEdit ();
+	}
 	for (auto it = bindings.begin (); it != bindings.end ();)
 	{
-		if (it->second->contains (control))
-		{
-			if (control->isEditing ())
-				it->second->endEdit ();
-			it->second->remove (control);
-		}
 		if (it->second->empty ())
 			it = bindings.erase (it);
 		else

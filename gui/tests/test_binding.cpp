@@ -302,6 +302,88 @@ TEST (Binding, ClosingDuringADragEndsTheEdit)
 	EXPECT_TRUE (f.attach ());
 }
 
+// Follow-ups that retag bound controls while the binding is still at work.
+TEST (Binding, AFollowUpMayUnbindControlsOfTheRunningBinding)
+{
+	struct RetaggingEditor : TestEditor
+	{
+		using TestEditor::TestEditor;
+		std::vector<CControl*> retag;
+		int32_t newTag {-1};
+		void valueChanged (CControl* c) override
+		{
+			TestEditor::valueChanged (c);
+			auto targets = std::move (retag);
+			for (auto* t : targets)
+				t->setTag (newTag);
+		}
+	};
+	struct Case
+	{
+		const char* name;
+		bool fromHost;   // the change comes from the host, else from a drag of the first knob
+		int32_t newTag;  // -1 unbinds, 100 moves the controls to another binding
+	};
+	const Case cases[] = {
+	    {"host change, unbind", true, -1},
+	    {"host change, rebind elsewhere", true, 100},
+	    {"own edit, unbind", false, -1},
+	    {"own edit, rebind elsewhere", false, 100},
+	};
+	for (const auto& k : cases)
+	{
+		auto* controller = new TestController ();
+		RecordingHandler handler;
+		controller->setComponentHandler (&handler);
+		auto* editor = new RetaggingEditor (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+		editor->setKnobMode (kLinearMode);
+		int parent = 0;
+		ASSERT_EQ (editor->attached (&parent, Vst::kPlatformTypeOffscreen), kResultTrue) << k.name;
+		auto* root = dynamic_cast<CViewContainer*> (editor->getFrame ()->getView (0));
+		auto* first = dynamic_cast<CKnob*> (root->getView (2));
+		ASSERT_NE (first, nullptr) << k.name;
+		first->setTag (177); // two knobs on one binding
+		auto* box = dynamic_cast<CViewContainer*> (root->getView (5));
+		ASSERT_NE (box, nullptr) << k.name;
+		CKnob* second = nullptr;
+		for (const auto& v : box->getChildren ())
+			if (auto knob = v.cast<CKnob> ())
+				second = knob;
+		ASSERT_NE (second, nullptr) << k.name;
+		ASSERT_EQ (editor->getBoundControlCount (177), 2u) << k.name;
+		editor->newTag = k.newTag;
+		editor->retag = {first, second};
+		editor->seen.clear ();
+		if (k.fromHost)
+			controller->setParamNormalized (177, 0.9);
+		else
+		{
+			CFrame* f = editor->getFrame ();
+			CPoint p (50, 90);
+			f->onMouseDown (p, kLButton);
+			p = CPoint (50, 70);
+			f->onMouseMoved (p, kLButton);
+			p = CPoint (50, 70);
+			f->onMouseUp (p, kLButton);
+		}
+		EXPECT_EQ (editor->getBoundControlCount (177), 0u) << k.name;
+		EXPECT_EQ (editor->getBoundControlCount (100), k.newTag == 100 ? 2u : 0u) << k.name;
+		// A host change: the first control's follow-up unbound the second, which is not told.
+		// An own edit: the second control hears of it and unbinds both during performEdit.
+		EXPECT_EQ (editor->seen.size (), k.fromHost ? 1u : 2u) << k.name;
+		if (!k.fromHost)
+		{
+			EXPECT_EQ (handler.count ("begin 177"), 1) << k.name << ": " << handler.str ();
+			EXPECT_EQ (handler.count ("perform 177"), 1) << k.name << ": " << handler.str ();
+			EXPECT_EQ (handler.count ("end 177"), 1) << k.name << ": " << handler.str ();
+		}
+		editor->removed ();
+		editor->release ();
+		controller->setComponentHandler (nullptr);
+		controller->release ();
+	}
+}
+
 TEST (Editor, OpeningFailsCleanly)
 {
 	const std::string dir = makeTempDir ();

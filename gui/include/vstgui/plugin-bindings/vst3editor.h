@@ -4,6 +4,7 @@
 #include "../uidescription/uidescription.h"
 #include "../lib/cvstguitimer.h"
 
+#include "pluginterfaces/base/smartpointer.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <map>
@@ -108,7 +109,7 @@ protected:
 	CRect baseSize;
 	double zoomFactor {1.};
 	int32_t knobMode {kCircularMode};
-	std::map<int32_t, std::unique_ptr<ParameterBinding>> bindings;
+	std::map<int32_t, Steinberg::IPtr<ParameterBinding>> bindings; // counted: may go while in use
 	bool inOpen {false};
 };
 

@@ -28,10 +28,29 @@ class X11Frame;
 Display* sharedDisplay = nullptr;
 int displayUsers = 0;
 
+// Xlib's default error handler ends the process; the host may destroy its window (and so
+// ours) before the editor is removed, so errors on our connection are counted instead.
+XErrorHandler previousErrorHandler = nullptr;
+unsigned long sharedDisplayErrors = 0;
+
+int onXError (Display* display, XErrorEvent* event)
+{
+	if (display && display == sharedDisplay)
+	{
+		++sharedDisplayErrors;
+		return 0;
+	}
+	return previousErrorHandler ? previousErrorHandler (display, event) : 0;
+}
+
 Display* acquireDisplay ()
 {
 	if (!sharedDisplay)
+	{
 		sharedDisplay = XOpenDisplay (nullptr);
+		if (sharedDisplay)
+			previousErrorHandler = XSetErrorHandler (onXError);
+	}
 	if (sharedDisplay)
 		++displayUsers;
 	return sharedDisplay;
@@ -41,8 +60,13 @@ void releaseDisplay ()
 {
 	if (displayUsers > 0 && --displayUsers == 0)
 	{
-		XCloseDisplay (sharedDisplay);
+		XCloseDisplay (sharedDisplay); // still ours while its last errors come in
 		sharedDisplay = nullptr;
+		// Put the previous handler back unless someone installed another one after ours.
+		XErrorHandler current = XSetErrorHandler (previousErrorHandler);
+		if (current != onXError)
+			XSetErrorHandler (current);
+		previousErrorHandler = nullptr;
 	}
 }
 
@@ -128,6 +152,7 @@ public:
 		width = std::max (1, static_cast<int> (std::lround (rect.getWidth ())));
 		height = std::max (1, static_cast<int> (std::lround (rect.getHeight ())));
 		XResizeWindow (display, window, static_cast<unsigned> (width), static_cast<unsigned> (height));
+		XFlush (display); // nothing else may send the request before the next event
 		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
 	}
 	PlatformType getPlatformType () const override { return PlatformType::kX11EmbedWindowID; }
@@ -311,18 +336,13 @@ bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runL
 	attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
 	                   KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
 	attrs.background_pixel = BlackPixel (display, DefaultScreen (display));
-	// A bad parent id must not reach the default error handler, which ends the process.
-	static bool creationFailed;
-	creationFailed = false;
-	auto previous = XSetErrorHandler ([] (Display*, XErrorEvent*) -> int {
-		creationFailed = true;
-		return 0;
-	});
+	// A bad parent id is reported to our error handler, not to the default one.
+	const unsigned long errorsBefore = sharedDisplayErrors;
 	const Window window = XCreateWindow (display, parentWindow, 0, 0, static_cast<unsigned> (width),
 	                                     static_cast<unsigned> (height), 0, CopyFromParent, InputOutput,
 	                                     CopyFromParent, CWEventMask | CWBackPixel, &attrs);
 	XSync (display, False);
-	XSetErrorHandler (previous);
+	const bool creationFailed = sharedDisplayErrors != errorsBefore;
 	if (creationFailed || !window)
 	{
 		releaseDisplay ();

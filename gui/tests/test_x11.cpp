@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
+#include <functional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -110,6 +111,121 @@ public:
 	uint32 PLUGIN_API addRef () override { return 1; }
 	uint32 PLUGIN_API release () override { return 1; }
 };
+
+// An editor embedded in a window of a private X server, with the host's side at hand.
+struct X11Session
+{
+	VirtualDisplay server;
+	std::string oldDisplay;
+	Window parent {0};
+	Window child {0};
+	Vst::EditController* controller {nullptr};
+	VST3Editor* editor {nullptr};
+	RunLoopHost host;
+
+	bool available () const { return server.display != nullptr; }
+	explicit X11Session (std::function<VST3Editor* (Vst::EditController*)> make = {})
+	{
+		if (!server.display)
+			return;
+		oldDisplay = getenv ("DISPLAY") ? getenv ("DISPLAY") : "";
+		setenv ("DISPLAY", server.name.c_str (), 1);
+		Display* dpy = server.display;
+		parent = XCreateSimpleWindow (dpy, DefaultRootWindow (dpy), 0, 0, 400, 240, 0, 0, 0);
+		XMapWindow (dpy, parent);
+		XSync (dpy, False);
+		controller = new Vst::EditController ();
+		controller->initialize (nullptr);
+		editor = make ? make (controller) : new VST3Editor (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	}
+	bool open ()
+	{
+		editor->setFrame (&host);
+		if (editor->attached (reinterpret_cast<void*> (parent), kPlatformTypeX11EmbedWindowID) != kResultTrue)
+			return false;
+		XSync (server.display, False);
+		Window root = 0, parentOut = 0, *children = nullptr;
+		unsigned int count = 0;
+		XQueryTree (server.display, parent, &root, &parentOut, &children, &count);
+		if (count > 0)
+			child = children[0];
+		if (children)
+			XFree (children);
+		return child != 0;
+	}
+	// What the host's run loop would do for a while.
+	void pump (int rounds = 3)
+	{
+		for (int i = 0; i < rounds; ++i)
+		{
+			if (host.events)
+				host.events->onFDIsSet (0);
+			for (auto* t : std::vector<Linux::ITimerHandler*> (host.timers))
+				t->onTimer ();
+			XSync (server.display, False);
+		}
+	}
+	void button (bool press, unsigned int number, int x, int y, unsigned int state = 0)
+	{
+		XEvent e {};
+		e.xbutton.type = press ? ButtonPress : ButtonRelease;
+		e.xbutton.display = server.display;
+		e.xbutton.window = child;
+		e.xbutton.x = x;
+		e.xbutton.y = y;
+		e.xbutton.button = number;
+		e.xbutton.state = state;
+		e.xbutton.time = static_cast<Time> (1000 * (++clicks));
+		e.xbutton.same_screen = True;
+		XSendEvent (server.display, child, False, press ? ButtonPressMask : ButtonReleaseMask, &e);
+		XSync (server.display, False);
+		if (host.events)
+			host.events->onFDIsSet (0);
+	}
+	~X11Session ()
+	{
+		if (!server.display)
+			return;
+		if (editor)
+		{
+			editor->removed ();
+			editor->setFrame (nullptr);
+			editor->release ();
+		}
+		controller->terminate ();
+		controller->release ();
+		XDestroyWindow (server.display, parent);
+		XSync (server.display, False);
+		if (oldDisplay.empty ())
+			unsetenv ("DISPLAY");
+		else
+			setenv ("DISPLAY", oldDisplay.c_str (), 1);
+	}
+	int clicks {0};
+};
+
+TEST (X11, TheHostMayDestroyItsWindowBeforeTheEditorIsRemoved)
+{
+	X11Session x;
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	ASSERT_TRUE (x.open ());
+	x.pump ();
+	XDestroyWindow (x.server.display, x.parent); // takes our child window with it
+	XSync (x.server.display, False);
+	x.parent = 0;
+	// Each of these talks to the window that is gone; the process must live on.
+	x.editor->setZoomFactor (1.5);
+	x.editor->getFrame ()->invalid ();
+	x.pump ();
+	EXPECT_EQ (x.editor->removed (), kResultOk);
+	EXPECT_EQ (x.editor->getFrame (), nullptr);
+	// And a new window works on the same connection.
+	x.parent = XCreateSimpleWindow (x.server.display, DefaultRootWindow (x.server.display), 0, 0, 400, 240, 0, 0, 0);
+	XSync (x.server.display, False);
+	x.child = 0;
+	EXPECT_TRUE (x.open ());
+}
 
 TEST (X11, EmbedsPaintsAndTakesClicks)
 {

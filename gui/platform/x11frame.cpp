@@ -70,6 +70,14 @@ void releaseDisplay ()
 	}
 }
 
+// A window side in pixels: X11 and cairo both stop at 32767.
+int windowSide (double pixels)
+{
+	if (!std::isfinite (pixels))
+		return 1;
+	return static_cast<int> (std::clamp (std::round (pixels), 1., 32767.));
+}
+
 class EventHandler : public RunLoopHandler<Steinberg::Linux::IEventHandler>
 {
 public:
@@ -149,8 +157,8 @@ public:
 	void invalidRect (const CRect& rect) override { dirty.unite (rect); }
 	void setSize (const CRect& rect) override
 	{
-		width = std::max (1, static_cast<int> (std::lround (rect.getWidth ())));
-		height = std::max (1, static_cast<int> (std::lround (rect.getHeight ())));
+		width = windowSide (rect.getWidth ());
+		height = windowSide (rect.getHeight ());
 		XResizeWindow (display, window, static_cast<unsigned> (width), static_cast<unsigned> (height));
 		XFlush (display); // nothing else may send the request before the next event
 		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
@@ -270,6 +278,11 @@ private:
 		if (x1 <= x0 || y1 <= y0)
 			return;
 		cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0);
+		if (cairo_surface_status (surface) != CAIRO_STATUS_SUCCESS || !cairo_image_surface_get_data (surface))
+		{
+			cairo_surface_destroy (surface); // no memory for it: nothing to upload
+			return;
+		}
 		cairo_t* cr = cairo_create (surface);
 		{
 			CairoDrawContext context (cr, CRect (0, 0, frame->getWidth (), frame->getHeight ()), zoom);
@@ -330,8 +343,8 @@ bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runL
 	}
 	const auto parentWindow = static_cast<Window> (reinterpret_cast<uintptr_t> (parent));
 	const double zoom = frame->getZoom ();
-	const int width = std::max (1, static_cast<int> (std::lround (frame->getWidth () * zoom)));
-	const int height = std::max (1, static_cast<int> (std::lround (frame->getHeight () * zoom)));
+	const int width = windowSide (frame->getWidth () * zoom);
+	const int height = windowSide (frame->getHeight () * zoom);
 	XSetWindowAttributes attrs {};
 	attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
 	                   KeyReleaseMask | StructureNotifyMask | FocusChangeMask;

@@ -694,9 +694,11 @@ CView* UIDescription::buildView (const Node& node, IController* controller, int 
 			if (tag < 0 && UIAttributes::stringToDouble (*tagName, number) && number == std::floor (number) &&
 			    number >= 0. && number <= 2147483647.)
 				tag = static_cast<int32_t> (number);
+			// The tag first: with the listener already set, setTag would bind the control before
+			// verifyView could drop it.
+			control->setTag (tag);
 			if (controller && !control->getListener ())
 				control->setListener (controller->getControlListener (tagName->c_str ()));
-			control->setTag (tag);
 		}
 	}
 	if (!node.children.empty ())

@@ -203,6 +203,7 @@ public:
 		                controls.end ());
 	}
 	bool empty () const { return controls.empty (); }
+	const std::vector<SharedPointer<CControl>>& getControls () const { return controls; }
 	size_t size () const { return controls.size (); }
 
 	void PLUGIN_API update (FUnknown*, int32 message) override
@@ -353,6 +354,7 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 		inOpen = false;
 		return false;
 	}
+	unbindControlsOutside (view);
 	baseSize = CRect (0, 0, view->getWidth (), view->getHeight ());
 	view->setViewSize (baseSize, false);
 	view->setMouseableArea (baseSize);
@@ -483,6 +485,20 @@ void VST3Editor::unbindControl (CControl* control)
 		else
 			++it;
 	}
+}
+
+// verifyView may drop or replace views it has already bound (directly or through the base
+// class): their controls must not stay bound, nor be kept alive by the binding.
+void VST3Editor::unbindControlsOutside (CView* root)
+{
+	auto* container = dynamic_cast<CViewContainer*> (root);
+	std::vector<SharedPointer<CControl>> outside;
+	for (const auto& [tag, binding] : bindings)
+		for (const auto& c : binding->getControls ())
+			if (c.get () != root && !(container && container->isChild (c.get (), true)))
+				outside.push_back (c);
+	for (const auto& c : outside)
+		unbindControl (c.get ());
 }
 
 size_t VST3Editor::getBoundControlCount (int32_t tag) const

@@ -524,6 +524,60 @@ TEST (UIDescriptionWithEditor, AViewDroppedInVerifyViewIsLeftOut)
 	controller->release ();
 }
 
+TEST (UIDescriptionWithEditor, ControlsDroppedOrReplacedInVerifyViewAreNotBound)
+{
+	enum class Way { DropOnly, BindThenDrop, BindThenReplace };
+	struct Dropper : TestEditor
+	{
+		using TestEditor::TestEditor;
+		Way way {Way::DropOnly};
+		SharedPointer<CKnob> dropped;
+		CView* verifyView (CView* view, const UIAttributes& a, const IUIDescription* d) override
+		{
+			auto* knob = dynamic_cast<CKnob*> (view);
+			if (!knob || knob->getTag () != 100)
+				return TestEditor::verifyView (view, a, d);
+			dropped = knob;
+			if (way == Way::DropOnly)
+				return nullptr;
+			TestEditor::verifyView (view, a, d);
+			if (way == Way::BindThenDrop)
+				return nullptr;
+			auto* replacement = new CKnob (knob->getViewSize (), this, 100, nullptr, nullptr, CPoint (), 0);
+			return TestEditor::verifyView (replacement, a, d);
+		}
+	};
+	struct Case
+	{
+		const char* name;
+		Way way;
+		size_t boundAfter;
+	};
+	const Case cases[] = {
+	    {"dropped, never bound by the editor", Way::DropOnly, 0u},
+	    {"bound, then dropped", Way::BindThenDrop, 0u},
+	    {"bound, then replaced", Way::BindThenReplace, 1u},
+	};
+	for (const auto& k : cases)
+	{
+		auto* controller = new TestController ();
+		auto* editor = new Dropper (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+		editor->way = k.way;
+		int parent = 0;
+		ASSERT_EQ (editor->attached (&parent, Vst::kPlatformTypeOffscreen), kResultTrue) << k.name;
+		ASSERT_NE (editor->dropped, nullptr) << k.name;
+		EXPECT_EQ (editor->getBoundControlCount (100), k.boundAfter) << k.name;
+		EXPECT_EQ (editor->dropped->getNbReference (), 1) << k.name << ": only the test holds the dropped knob";
+		const float before = editor->dropped->getValueNormalized ();
+		controller->setParamNormalized (100, 0.9);
+		EXPECT_EQ (editor->dropped->getValueNormalized (), before) << k.name;
+		editor->removed ();
+		editor->dropped = nullptr;
+		editor->release ();
+		controller->release ();
+	}
+}
+
 //------------------------------------------------------------------------
 // A host frame that offers a run loop.
 class FakeHostFrame : public IPlugFrame, public Linux::IRunLoop

@@ -102,6 +102,8 @@ public:
 protected:
 	void init ();
 	void updateRectFromZoom ();
+	// Unbinds every bound control that is not part of the view tree under root.
+	void unbindControlsOutside (CView* root);
 
 	Steinberg::Vst::EditController* controller;
 	SharedPointer<UIDescription> description;

@@ -464,6 +464,9 @@ CMouseEventResult CTextButton::onMouseDown (CPoint& where, const CButtonState& b
 {
 	if (!(buttons & kLButton))
 		return kMouseEventNotHandled;
+	if (mouseEditActive)
+		return kMouseEventHandled; // a down without an up in between must not nest the edit
+	mouseEditActive = true;
 	entryState = value;
 	beginEdit ();
 	value = style == kKickStyle ? vmax : (entryState == vmax ? vmin : vmax);
@@ -493,8 +496,9 @@ CMouseEventResult CTextButton::onMouseMoved (CPoint& where, const CButtonState& 
 
 CMouseEventResult CTextButton::onMouseUp (CPoint& where, const CButtonState& buttons)
 {
-	if (!isEditing ())
+	if (!mouseEditActive || !isEditing ())
 		return kMouseEventHandled;
+	mouseEditActive = false;
 	SharedPointer<CView> keep (this);
 	const bool inside = hitTest (where, buttons);
 	const float pressed = style == kKickStyle ? vmax : (entryState == vmax ? vmin : vmax);
@@ -516,8 +520,9 @@ CMouseEventResult CTextButton::onMouseUp (CPoint& where, const CButtonState& but
 
 CMouseEventResult CTextButton::onMouseCancel ()
 {
-	if (isEditing ())
+	if (mouseEditActive && isEditing ())
 	{
+		mouseEditActive = false;
 		value = entryState;
 		invalid ();
 		endEdit ();
@@ -609,6 +614,8 @@ CMouseEventResult CKnob::onMouseDown (CPoint& where, const CButtonState& buttons
 {
 	if (!(buttons & kLButton))
 		return kMouseEventNotHandled;
+	if (mouseState.active)
+		return kMouseEventHandled; // a down without an up in between must not nest the edit
 	if ((buttons & kDefaultValueModifier) && !(buttons & kAlt))
 	{
 		beginEdit ();

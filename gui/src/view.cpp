@@ -522,6 +522,9 @@ void CFrame::drawFrame (CDrawContext* context, const CRect* updateRect)
 
 CMouseEventResult CFrame::onMouseDown (CPoint& where, const CButtonState& buttons)
 {
+	// A down without the up of the previous one (the up went elsewhere): end that first.
+	if (mouseDownView)
+		onMouseCancel ();
 	if (focusView)
 	{
 		CRect focusRect = focusView->getViewSize ();

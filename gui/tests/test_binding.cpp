@@ -647,4 +647,49 @@ TEST (Editor, TimersWaitForTheHostRunLoop)
 	EXPECT_TRUE (timer->isRunning ());
 }
 
+TEST (Editor, TimersMoveToAnotherEditorsRunLoopWhenTheirsGoes)
+{
+	struct Case
+	{
+		const char* name;
+		bool firstLeavesFirst;
+	};
+	const Case cases[] = {
+	    {"the editor whose loop runs the timers closes first", true},
+	    {"the other editor closes first", false},
+	};
+	for (const auto& k : cases)
+	{
+		FakeHostFrame hostA, hostB;
+		Fixture a, b;
+		auto timer = makeOwned<CVSTGUITimer> ([] (CVSTGUITimer*) {}, 20, true);
+		a.editor->setFrame (&hostA);
+		b.editor->setFrame (&hostB);
+		ASSERT_EQ (hostA.timers.size (), 1u) << k.name;
+		EXPECT_TRUE (hostB.timers.empty ()) << k.name;
+		if (k.firstLeavesFirst)
+		{
+			a.editor->setFrame (nullptr);
+			EXPECT_TRUE (hostA.timers.empty ()) << k.name;
+			ASSERT_EQ (hostB.timers.size (), 1u) << k.name << ": the timer moved to the loop still attached";
+			EXPECT_NE (RunLoop::get (), nullptr) << k.name;
+			b.editor->setFrame (nullptr);
+		}
+		else
+		{
+			b.editor->setFrame (nullptr);
+			EXPECT_EQ (hostA.timers.size (), 1u) << k.name;
+			EXPECT_TRUE (hostB.timers.empty ()) << k.name;
+			a.editor->setFrame (nullptr);
+		}
+		EXPECT_TRUE (hostA.timers.empty ()) << k.name;
+		EXPECT_TRUE (hostB.timers.empty ()) << k.name;
+		EXPECT_EQ (RunLoop::get (), nullptr) << k.name;
+		// A timer started while no loop is attached waits for the next one.
+		b.editor->setFrame (&hostB);
+		EXPECT_EQ (hostB.timers.size (), 1u) << k.name;
+		b.editor->setFrame (nullptr);
+	}
+}
+
 } // namespace

@@ -583,7 +583,11 @@ void CKnob::draw (CDrawContext* context)
 		if (drawStyle & kCoronaLineDashDot)
 			context->setLineStyle (CLineStyle (CLineStyle::kLineCapButt, CLineStyle::kLineJoinMiter, 0., {1., 2., 2., 2.}));
 		if (drawStyle & kCoronaFromCenter)
-			context->drawArc (r, static_cast<float> (angleForValue (0.5f)), static_cast<float> (angleForValue (v)));
+		{
+			// Arcs run clockwise: below the centre the arc starts at the value.
+			const double centre = angleForValue (0.5f), here = angleForValue (v);
+			context->drawArc (r, static_cast<float> (std::min (centre, here)), static_cast<float> (std::max (centre, here)));
+		}
 		else
 			context->drawArc (r, startAngle, static_cast<float> (angleForValue (v)));
 		if (drawStyle & kCoronaLineDashDot)

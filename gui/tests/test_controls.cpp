@@ -221,6 +221,31 @@ TEST (Control, ADownDuringTheirOwnMouseEditIsIgnored)
 	}
 }
 
+TEST (Knob, CoronaFromTheCentreCoversTheValueSide)
+{
+	struct Case
+	{
+		float value;
+		double start, end;
+	};
+	// 135..405 degrees: the centre is at 270.
+	const Case cases[] = {
+	    {0.f, 135., 270.}, {0.25f, 202.5, 270.}, {0.5f, 270., 270.}, {0.75f, 270., 337.5}, {1.f, 270., 405.},
+	};
+	for (const auto& k : cases)
+	{
+		CKnob knob (CRect (0, 0, 40, 40), nullptr, -1, nullptr, nullptr, CPoint (),
+		            CKnob::kCoronaDrawing | CKnob::kCoronaFromCenter | CKnob::kSkipHandleDrawing);
+		knob.setValue (k.value);
+		RecordingDrawContext context (CRect (0, 0, 40, 40));
+		knob.draw (&context);
+		auto arcs = context.callsOf (RecordingDrawContext::Op::Arc);
+		ASSERT_EQ (arcs.size (), 1u) << k.value;
+		EXPECT_NEAR (arcs[0].startAngle, k.start, 1e-4) << k.value;
+		EXPECT_NEAR (arcs[0].endAngle, k.end, 1e-4) << k.value;
+	}
+}
+
 TEST (Knob, DrawStyleFlagsAndAngles)
 {
 	EXPECT_EQ (CKnob::kCoronaLineDashDot, 0x10);

@@ -99,6 +99,14 @@ int32_t buttonState (unsigned int state)
 	return b;
 }
 
+// The modifiers of an event's state and the one button the event is about (the state also
+// holds the other buttons that are down).
+int32_t modifiersAndButton (unsigned int state, unsigned int button)
+{
+	int32_t b = buttonState (state) & ~(kLButton | kMButton | kRButton);
+	return b | (button == 1 ? kLButton : button == 2 ? kMButton : kRButton);
+}
+
 unsigned char virtualKey (KeySym sym)
 {
 	switch (sym)
@@ -216,21 +224,28 @@ private:
 					frame->onWheel (p, e.xbutton.button == 4 ? 1.f : -1.f, buttonState (e.xbutton.state));
 					break;
 				}
+				// Other buttons pressed during a drag neither start nor end one.
+				if (captureButton != 0)
+					break;
+				captureButton = e.xbutton.button;
 				XSetInputFocus (display, window, RevertToParent, CurrentTime);
-				int32_t b = buttonState (e.xbutton.state) & ~(kLButton | kMButton | kRButton);
-				b |= e.xbutton.button == 1 ? kLButton : e.xbutton.button == 2 ? kMButton : kRButton;
+				int32_t b = modifiersAndButton (e.xbutton.state, e.xbutton.button);
 				if (e.xbutton.time - lastClickTime < 300 && e.xbutton.button == 1)
 					b |= kDoubleClick;
 				lastClickTime = e.xbutton.time;
-				frame->onMouseDown (p, b);
+				frame->onMouseDown (p, b); // may close the editor and so destroy this object
 				break;
 			}
 			case ButtonRelease:
 			{
 				if (e.xbutton.button >= 4 && e.xbutton.button <= 7)
 					break;
+				// Only the button that started the capture ends it.
+				if (e.xbutton.button != captureButton)
+					break;
+				captureButton = 0;
 				CPoint p = toFrame (e.xbutton.x, e.xbutton.y);
-				frame->onMouseUp (p, buttonState (e.xbutton.state));
+				frame->onMouseUp (p, modifiersAndButton (e.xbutton.state, e.xbutton.button));
 				break;
 			}
 			case MotionNotify:
@@ -317,6 +332,7 @@ private:
 	SharedPointer<CVSTGUITimer> paintTimer;
 	CRect dirty;
 	Time lastClickTime {0};
+	unsigned int captureButton {0}; // the button whose press is being followed, 0 for none
 };
 
 void PLUGIN_API EventHandler::onFDIsSet (Steinberg::Linux::FileDescriptor)

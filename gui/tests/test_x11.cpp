@@ -322,4 +322,33 @@ TEST (X11, NoDisplayFailsCleanly)
 		setenv ("DISPLAY", oldDisplay.c_str (), 1);
 }
 
+TEST (X11, OnlyTheButtonThatStartedADragEndsIt)
+{
+	X11Session x;
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	ASSERT_TRUE (x.open ());
+	x.pump ();
+	auto* root = dynamic_cast<CViewContainer*> (x.editor->getFrame ()->getView (0));
+	auto* knob = dynamic_cast<CKnob*> (root->getView (2));
+	ASSERT_NE (knob, nullptr);
+	struct Case
+	{
+		const char* name;
+		unsigned int other;
+	};
+	const Case cases[] = {{"right button", 3}, {"middle button", 2}};
+	for (const auto& k : cases)
+	{
+		x.button (true, 1, 50, 90, 0);
+		ASSERT_TRUE (knob->isEditing ()) << k.name;
+		x.button (true, k.other, 50, 90, Button1Mask);
+		EXPECT_TRUE (knob->isEditing ()) << k.name << ": another press";
+		x.button (false, k.other, 50, 90, Button1Mask | (k.other == 3 ? Button3Mask : Button2Mask));
+		EXPECT_TRUE (knob->isEditing ()) << k.name << ": another release";
+		x.button (false, 1, 50, 90, Button1Mask);
+		EXPECT_FALSE (knob->isEditing ()) << k.name << ": the left release";
+	}
+}
+
 } // namespace

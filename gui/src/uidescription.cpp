@@ -479,7 +479,7 @@ bool UIDescription::parse ()
 			const JValue* fontName = v.find ("font-name");
 			const JValue* sizeValue = v.find ("size");
 			double size = 12.;
-			if (sizeValue && (!sizeValue->isScalar () || !UIAttributes::stringToDouble (sizeValue->text, size) || size <= 0.))
+			if (sizeValue && (!sizeValue->isScalar () || !UIAttributes::stringToDouble (sizeValue->text, size) || !(size > 0. && size <= 1000.)))
 			{
 				error = "font \"" + name + "\" has a bad size";
 				return false;
@@ -801,7 +801,10 @@ bool UIDescription::applyAttributes (CView* view, const UIAttributes& attrs)
 	std::optional<CPoint> origin, sizePoint;
 	if (!getPoint ("origin", origin) || !getPoint ("size", sizePoint))
 		return false;
-	if (sizePoint && (sizePoint->x < 0. || sizePoint->y < 0.))
+	// Far larger than any editor; beyond this the surfaces and windows could not be made.
+	constexpr double kMaxViewSide = 16384.;
+	if (sizePoint && !(sizePoint->x >= 0. && sizePoint->y >= 0. && sizePoint->x <= kMaxViewSide &&
+	                   sizePoint->y <= kMaxViewSide))
 		return fail ("size");
 	if (origin || sizePoint)
 	{

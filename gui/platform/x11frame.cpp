@@ -182,6 +182,9 @@ public:
 
 	static void handleEvents (Display* display)
 	{
+		// An event may close the last frame, which would close the connection under this loop.
+		if (display != sharedDisplay || !acquireDisplay ())
+			return;
 		while (XPending (display))
 		{
 			XEvent e;
@@ -192,6 +195,7 @@ public:
 		}
 		for (auto& [w, f] : windows ())
 			f->paint ();
+		releaseDisplay ();
 	}
 
 	Display* getDisplay () const { return display; }

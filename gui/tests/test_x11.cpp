@@ -351,4 +351,41 @@ TEST (X11, OnlyTheButtonThatStartedADragEndsIt)
 	}
 }
 
+TEST (X11, AnEventThatClosesTheEditorEndsTheEventLoopSafely)
+{
+	// Switching the Enable button on closes the editor, as a host might from a follow-up.
+	struct ClosingEditor : VST3Editor
+	{
+		using VST3Editor::VST3Editor;
+		void valueChanged (CControl* c) override
+		{
+			VST3Editor::valueChanged (c);
+			if (c->getTag () == 102)
+				removed ();
+		}
+	};
+	X11Session x ([] (Vst::EditController* c) {
+		return new ClosingEditor (c, "view", (kDataDir + "/test.uidesc").c_str ());
+	});
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	ASSERT_TRUE (x.open ());
+	x.pump ();
+	// Queue a click and more events behind it, then let the host's loop deliver them at once.
+	auto* events = x.host.events;
+	ASSERT_NE (events, nullptr);
+	x.host.events = nullptr; // keeps button () from delivering
+	x.button (true, 1, 260, 80);
+	x.button (false, 1, 260, 80, Button1Mask);
+	x.button (true, 1, 60, 160);
+	x.button (false, 1, 60, 160, Button1Mask);
+	events->onFDIsSet (0);
+	EXPECT_EQ (x.editor->getFrame (), nullptr) << "the click closed the editor";
+	EXPECT_EQ (x.host.events, nullptr);
+	// The connection was closed with the last frame; a new one opens for the next editor.
+	x.child = 0;
+	EXPECT_TRUE (x.open ());
+	x.pump ();
+}
+
 } // namespace

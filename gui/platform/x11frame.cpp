@@ -87,6 +87,15 @@ public:
 	X11Frame* frame;
 };
 
+class PaintHandler : public RunLoopHandler<Steinberg::Linux::ITimerHandler>
+{
+public:
+	explicit PaintHandler (X11Frame* f) : frame (f) {}
+	virtual ~PaintHandler () = default;
+	void PLUGIN_API onTimer () override;
+	X11Frame* frame;
+};
+
 int32_t buttonState (unsigned int state)
 {
 	int32_t b = 0;
@@ -143,14 +152,18 @@ public:
 		XFlush (display);
 		handler = new EventHandler (this);
 		runLoop->registerEventHandler (handler, ConnectionNumber (display));
-		// Redraws are collected and painted at most about 60 times a second.
-		paintTimer = owned (new CVSTGUITimer ([this] (CVSTGUITimer*) { paint (); }, 16, true));
+		// Redraws are collected and painted at most about 60 times a second, on the loop that
+		// also reads this window's events (the process-wide timer loop may be another host's).
+		paintHandler = new PaintHandler (this);
+		runLoop->registerTimer (paintHandler, 16);
 		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
 	}
 
 	~X11Frame () noexcept override
 	{
-		paintTimer->stop ();
+		runLoop->unregisterTimer (paintHandler);
+		paintHandler->frame = nullptr;
+		paintHandler->release ();
 		runLoop->unregisterEventHandler (handler);
 		handler->frame = nullptr;
 		handler->release ();
@@ -201,6 +214,7 @@ public:
 	Display* getDisplay () const { return display; }
 
 private:
+	friend class PaintHandler;
 	CPoint toFrame (int x, int y) const
 	{
 		const double zoom = frame->getZoom ();
@@ -333,11 +347,17 @@ private:
 	int width, height;
 	EventHandler* handler {nullptr};
 	GC gc {};
-	SharedPointer<CVSTGUITimer> paintTimer;
+	PaintHandler* paintHandler {nullptr};
 	CRect dirty;
 	Time lastClickTime {0};
 	unsigned int captureButton {0}; // the button whose press is being followed, 0 for none
 };
+
+void PLUGIN_API PaintHandler::onTimer ()
+{
+	if (frame)
+		frame->paint ();
+}
 
 void PLUGIN_API EventHandler::onFDIsSet (Steinberg::Linux::FileDescriptor)
 {

@@ -388,4 +388,28 @@ TEST (X11, AnEventThatClosesTheEditorEndsTheEventLoopSafely)
 	x.pump ();
 }
 
+TEST (X11, ThePaintTimerRunsOnTheFramesOwnRunLoop)
+{
+	X11Session x;
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	// Another editor handed in its host's loop first: the process's timers run there.
+	RunLoopHost other;
+	auto* otherEditor = new VST3Editor (x.controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	otherEditor->setFrame (&other);
+	ASSERT_TRUE (x.open ());
+	EXPECT_EQ (x.host.timers.size (), 1u) << "the paint timer is with the loop that reads the window's events";
+	EXPECT_TRUE (other.timers.empty ());
+	// It paints: the panel colour reaches the window.
+	x.pump ();
+	XImage* image = XGetImage (x.server.display, x.child, 390, 120, 1, 1, AllPlanes, ZPixmap);
+	ASSERT_NE (image, nullptr);
+	EXPECT_EQ (XGetPixel (image, 0, 0) & 0xFFFFFF, 0x101820u);
+	XDestroyImage (image);
+	x.editor->removed ();
+	EXPECT_TRUE (x.host.timers.empty ());
+	otherEditor->setFrame (nullptr);
+	otherEditor->release ();
+}
+
 } // namespace

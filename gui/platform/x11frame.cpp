@@ -237,6 +237,7 @@ private:
 			case ButtonPress:
 			{
 				CPoint p = toFrame (e.xbutton.x, e.xbutton.y);
+				setLastPointerPosition (p);
 				if (e.xbutton.button == 4 || e.xbutton.button == 5)
 				{
 					frame->onWheel (p, e.xbutton.button == 4 ? 1.f : -1.f, buttonState (e.xbutton.state));
@@ -269,6 +270,7 @@ private:
 			case MotionNotify:
 			{
 				CPoint p = toFrame (e.xmotion.x, e.xmotion.y);
+				setLastPointerPosition (p);
 				frame->onMouseMoved (p, buttonState (e.xmotion.state));
 				break;
 			}

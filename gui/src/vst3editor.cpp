@@ -92,7 +92,10 @@ tresult PLUGIN_API VSTGUIEditor::onWheel (float distance)
 {
 	if (!frame)
 		return kResultFalse;
-	return frame->onWheel (VSTGUI::CPoint (), distance, 0) ? kResultTrue : kResultFalse;
+	VSTGUI::CPoint where;
+	if (auto* platformFrame = frame->getPlatformFrame ())
+		where = platformFrame->getLastPointerPosition ();
+	return frame->onWheel (where, distance, 0) ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API VSTGUIEditor::setFrame (IPlugFrame* newFrame)

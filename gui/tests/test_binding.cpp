@@ -454,6 +454,32 @@ TEST (Editor, ZoomScalesTheFrameAndKeepsTheAspectRatio)
 	EXPECT_DOUBLE_EQ (f.editor->getFrame ()->getZoom (), 2.0);
 }
 
+TEST (Editor, HostWheelEventsGoWhereThePointerWasLastSeen)
+{
+	struct Case
+	{
+		const char* name;
+		CPoint pointer;
+		bool reachesTheKnob;
+	};
+	const Case cases[] = {
+	    {"over the Gain knob", CPoint (50, 90), true},
+	    {"over the panel", CPoint (390, 20), false},
+	    {"top left corner", CPoint (0, 0), false},
+	};
+	for (const auto& k : cases)
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		auto* knob = f.find<CKnob> (100);
+		const float before = knob->getValueNormalized ();
+		f.editor->getFrame ()->getPlatformFrame ()->setLastPointerPosition (k.pointer);
+		EXPECT_EQ (f.editor->onWheel (1.f) == kResultTrue, k.reachesTheKnob) << k.name;
+		EXPECT_EQ (knob->getValueNormalized () != before, k.reachesTheKnob) << k.name;
+		EXPECT_EQ (f.handler.count ("perform 100"), k.reachesTheKnob ? 1 : 0) << k.name << ": " << f.handler.str ();
+	}
+}
+
 TEST (Editor, KeysFromTheHostReachTheTextEdit)
 {
 	Fixture f;

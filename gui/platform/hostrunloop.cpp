@@ -6,8 +6,10 @@
 
 #include "pluginterfaces/gui/iplugview.h"
 
+#include <algorithm>
 #include <atomic>
 #include <map>
+#include <vector>
 
 namespace VSTGUI {
 namespace Platform {
@@ -64,7 +66,6 @@ public:
 		handlers.erase (it);
 	}
 	Steinberg::Linux::IRunLoop* getHost () const { return host; }
-	int users {0};
 
 private:
 	Steinberg::Linux::IRunLoop* host;
@@ -73,31 +74,60 @@ private:
 
 HostRunLoop* installed = nullptr;
 
+// Every run loop an editor handed in, with the number of editors that use it: the timers run on
+// one of them, and move to another when that one's last editor goes.
+struct AttachedLoop
+{
+	Steinberg::Linux::IRunLoop* host;
+	int users;
+};
+std::vector<AttachedLoop>& attachedLoops ()
+{
+	static std::vector<AttachedLoop> loops;
+	return loops;
+}
+
+void install (Steinberg::Linux::IRunLoop* runLoop)
+{
+	installed = new HostRunLoop (runLoop);
+	RunLoop::set (installed); // registers the running timers with it
+}
+
 } // namespace
 
 void attachHostRunLoop (Steinberg::Linux::IRunLoop* runLoop)
 {
 	if (!runLoop)
 		return;
-	if (installed && installed->getHost () != runLoop)
-		return; // one host run loop per process; the first one stays
-	if (!installed)
+	auto& loops = attachedLoops ();
+	auto it = std::find_if (loops.begin (), loops.end (), [&] (const auto& l) { return l.host == runLoop; });
+	if (it == loops.end ())
 	{
-		installed = new HostRunLoop (runLoop);
-		RunLoop::set (installed);
+		runLoop->addRef ();
+		loops.push_back ({runLoop, 0});
+		it = std::prev (loops.end ());
 	}
-	++installed->users;
+	++it->users;
+	if (!installed)
+		install (runLoop);
 }
 
 void detachHostRunLoop (Steinberg::Linux::IRunLoop* runLoop)
 {
-	if (!installed || installed->getHost () != runLoop)
+	auto& loops = attachedLoops ();
+	auto it = std::find_if (loops.begin (), loops.end (), [&] (const auto& l) { return l.host == runLoop; });
+	if (it == loops.end () || --it->users > 0)
 		return;
-	if (--installed->users > 0)
-		return;
-	RunLoop::clear (installed);
-	delete installed;
-	installed = nullptr;
+	loops.erase (it);
+	if (installed && installed->getHost () == runLoop)
+	{
+		RunLoop::clear (installed); // takes the timers off this loop
+		delete installed;
+		installed = nullptr;
+		if (!loops.empty ())
+			install (loops.front ().host);
+	}
+	runLoop->release ();
 }
 
 } // namespace Platform

@@ -8,8 +8,9 @@ namespace Steinberg { namespace Linux { class IRunLoop; } }
 namespace VSTGUI {
 namespace Platform {
 
-// Makes the host's run loop drive the timers. Several editors may hand in the same loop; it
-// stays installed until the last of them detaches.
+// Makes the host's run loop drive the timers. Editors may hand in the same loop or different
+// ones; the timers run on one of them, and move to another attached one when the last editor
+// of theirs detaches.
 void attachHostRunLoop (Steinberg::Linux::IRunLoop* runLoop);
 void detachHostRunLoop (Steinberg::Linux::IRunLoop* runLoop);
 

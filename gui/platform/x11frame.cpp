@@ -28,10 +28,29 @@ class X11Frame;
 Display* sharedDisplay = nullptr;
 int displayUsers = 0;
 
+// Xlib's default error handler ends the process; the host may destroy its window (and so
+// ours) before the editor is removed, so errors on our connection are counted instead.
+XErrorHandler previousErrorHandler = nullptr;
+unsigned long sharedDisplayErrors = 0;
+
+int onXError (Display* display, XErrorEvent* event)
+{
+	if (display && display == sharedDisplay)
+	{
+		++sharedDisplayErrors;
+		return 0;
+	}
+	return previousErrorHandler ? previousErrorHandler (display, event) : 0;
+}
+
 Display* acquireDisplay ()
 {
 	if (!sharedDisplay)
+	{
 		sharedDisplay = XOpenDisplay (nullptr);
+		if (sharedDisplay)
+			previousErrorHandler = XSetErrorHandler (onXError);
+	}
 	if (sharedDisplay)
 		++displayUsers;
 	return sharedDisplay;
@@ -41,9 +60,22 @@ void releaseDisplay ()
 {
 	if (displayUsers > 0 && --displayUsers == 0)
 	{
-		XCloseDisplay (sharedDisplay);
+		XCloseDisplay (sharedDisplay); // still ours while its last errors come in
 		sharedDisplay = nullptr;
+		// Put the previous handler back unless someone installed another one after ours.
+		XErrorHandler current = XSetErrorHandler (previousErrorHandler);
+		if (current != onXError)
+			XSetErrorHandler (current);
+		previousErrorHandler = nullptr;
 	}
+}
+
+// A window side in pixels: X11 and cairo both stop at 32767.
+int windowSide (double pixels)
+{
+	if (!std::isfinite (pixels))
+		return 1;
+	return static_cast<int> (std::clamp (std::round (pixels), 1., 32767.));
 }
 
 class EventHandler : public RunLoopHandler<Steinberg::Linux::IEventHandler>
@@ -52,6 +84,15 @@ public:
 	explicit EventHandler (X11Frame* f) : frame (f) {}
 	virtual ~EventHandler () = default;
 	void PLUGIN_API onFDIsSet (Steinberg::Linux::FileDescriptor) override;
+	X11Frame* frame;
+};
+
+class PaintHandler : public RunLoopHandler<Steinberg::Linux::ITimerHandler>
+{
+public:
+	explicit PaintHandler (X11Frame* f) : frame (f) {}
+	virtual ~PaintHandler () = default;
+	void PLUGIN_API onTimer () override;
 	X11Frame* frame;
 };
 
@@ -65,6 +106,14 @@ int32_t buttonState (unsigned int state)
 	if (state & ControlMask) b |= kControl;
 	if (state & Mod1Mask) b |= kAlt;
 	return b;
+}
+
+// The modifiers of an event's state and the one button the event is about (the state also
+// holds the other buttons that are down).
+int32_t modifiersAndButton (unsigned int state, unsigned int button)
+{
+	int32_t b = buttonState (state) & ~(kLButton | kMButton | kRButton);
+	return b | (button == 1 ? kLButton : button == 2 ? kMButton : kRButton);
 }
 
 unsigned char virtualKey (KeySym sym)
@@ -103,14 +152,18 @@ public:
 		XFlush (display);
 		handler = new EventHandler (this);
 		runLoop->registerEventHandler (handler, ConnectionNumber (display));
-		// Redraws are collected and painted at most about 60 times a second.
-		paintTimer = owned (new CVSTGUITimer ([this] (CVSTGUITimer*) { paint (); }, 16, true));
+		// Redraws are collected and painted at most about 60 times a second, on the loop that
+		// also reads this window's events (the process-wide timer loop may be another host's).
+		paintHandler = new PaintHandler (this);
+		runLoop->registerTimer (paintHandler, 16);
 		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
 	}
 
 	~X11Frame () noexcept override
 	{
-		paintTimer->stop ();
+		runLoop->unregisterTimer (paintHandler);
+		paintHandler->frame = nullptr;
+		paintHandler->release ();
 		runLoop->unregisterEventHandler (handler);
 		handler->frame = nullptr;
 		handler->release ();
@@ -125,9 +178,10 @@ public:
 	void invalidRect (const CRect& rect) override { dirty.unite (rect); }
 	void setSize (const CRect& rect) override
 	{
-		width = std::max (1, static_cast<int> (std::lround (rect.getWidth ())));
-		height = std::max (1, static_cast<int> (std::lround (rect.getHeight ())));
+		width = windowSide (rect.getWidth ());
+		height = windowSide (rect.getHeight ());
 		XResizeWindow (display, window, static_cast<unsigned> (width), static_cast<unsigned> (height));
+		XFlush (display); // nothing else may send the request before the next event
 		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
 	}
 	PlatformType getPlatformType () const override { return PlatformType::kX11EmbedWindowID; }
@@ -141,6 +195,9 @@ public:
 
 	static void handleEvents (Display* display)
 	{
+		// An event may close the last frame, which would close the connection under this loop.
+		if (display != sharedDisplay || !acquireDisplay ())
+			return;
 		while (XPending (display))
 		{
 			XEvent e;
@@ -151,11 +208,13 @@ public:
 		}
 		for (auto& [w, f] : windows ())
 			f->paint ();
+		releaseDisplay ();
 	}
 
 	Display* getDisplay () const { return display; }
 
 private:
+	friend class PaintHandler;
 	CPoint toFrame (int x, int y) const
 	{
 		const double zoom = frame->getZoom ();
@@ -178,31 +237,40 @@ private:
 			case ButtonPress:
 			{
 				CPoint p = toFrame (e.xbutton.x, e.xbutton.y);
+				setLastPointerPosition (p);
 				if (e.xbutton.button == 4 || e.xbutton.button == 5)
 				{
 					frame->onWheel (p, e.xbutton.button == 4 ? 1.f : -1.f, buttonState (e.xbutton.state));
 					break;
 				}
+				// Other buttons pressed during a drag neither start nor end one.
+				if (captureButton != 0)
+					break;
+				captureButton = e.xbutton.button;
 				XSetInputFocus (display, window, RevertToParent, CurrentTime);
-				int32_t b = buttonState (e.xbutton.state) & ~(kLButton | kMButton | kRButton);
-				b |= e.xbutton.button == 1 ? kLButton : e.xbutton.button == 2 ? kMButton : kRButton;
+				int32_t b = modifiersAndButton (e.xbutton.state, e.xbutton.button);
 				if (e.xbutton.time - lastClickTime < 300 && e.xbutton.button == 1)
 					b |= kDoubleClick;
 				lastClickTime = e.xbutton.time;
-				frame->onMouseDown (p, b);
+				frame->onMouseDown (p, b); // may close the editor and so destroy this object
 				break;
 			}
 			case ButtonRelease:
 			{
 				if (e.xbutton.button >= 4 && e.xbutton.button <= 7)
 					break;
+				// Only the button that started the capture ends it.
+				if (e.xbutton.button != captureButton)
+					break;
+				captureButton = 0;
 				CPoint p = toFrame (e.xbutton.x, e.xbutton.y);
-				frame->onMouseUp (p, buttonState (e.xbutton.state));
+				frame->onMouseUp (p, modifiersAndButton (e.xbutton.state, e.xbutton.button));
 				break;
 			}
 			case MotionNotify:
 			{
 				CPoint p = toFrame (e.xmotion.x, e.xmotion.y);
+				setLastPointerPosition (p);
 				frame->onMouseMoved (p, buttonState (e.xmotion.state));
 				break;
 			}
@@ -245,6 +313,11 @@ private:
 		if (x1 <= x0 || y1 <= y0)
 			return;
 		cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0);
+		if (cairo_surface_status (surface) != CAIRO_STATUS_SUCCESS || !cairo_image_surface_get_data (surface))
+		{
+			cairo_surface_destroy (surface); // no memory for it: nothing to upload
+			return;
+		}
 		cairo_t* cr = cairo_create (surface);
 		{
 			CairoDrawContext context (cr, CRect (0, 0, frame->getWidth (), frame->getHeight ()), zoom);
@@ -276,10 +349,17 @@ private:
 	int width, height;
 	EventHandler* handler {nullptr};
 	GC gc {};
-	SharedPointer<CVSTGUITimer> paintTimer;
+	PaintHandler* paintHandler {nullptr};
 	CRect dirty;
 	Time lastClickTime {0};
+	unsigned int captureButton {0}; // the button whose press is being followed, 0 for none
 };
+
+void PLUGIN_API PaintHandler::onTimer ()
+{
+	if (frame)
+		frame->paint ();
+}
 
 void PLUGIN_API EventHandler::onFDIsSet (Steinberg::Linux::FileDescriptor)
 {
@@ -305,24 +385,19 @@ bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runL
 	}
 	const auto parentWindow = static_cast<Window> (reinterpret_cast<uintptr_t> (parent));
 	const double zoom = frame->getZoom ();
-	const int width = std::max (1, static_cast<int> (std::lround (frame->getWidth () * zoom)));
-	const int height = std::max (1, static_cast<int> (std::lround (frame->getHeight () * zoom)));
+	const int width = windowSide (frame->getWidth () * zoom);
+	const int height = windowSide (frame->getHeight () * zoom);
 	XSetWindowAttributes attrs {};
 	attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
 	                   KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
 	attrs.background_pixel = BlackPixel (display, DefaultScreen (display));
-	// A bad parent id must not reach the default error handler, which ends the process.
-	static bool creationFailed;
-	creationFailed = false;
-	auto previous = XSetErrorHandler ([] (Display*, XErrorEvent*) -> int {
-		creationFailed = true;
-		return 0;
-	});
+	// A bad parent id is reported to our error handler, not to the default one.
+	const unsigned long errorsBefore = sharedDisplayErrors;
 	const Window window = XCreateWindow (display, parentWindow, 0, 0, static_cast<unsigned> (width),
 	                                     static_cast<unsigned> (height), 0, CopyFromParent, InputOutput,
 	                                     CopyFromParent, CWEventMask | CWBackPixel, &attrs);
 	XSync (display, False);
-	XSetErrorHandler (previous);
+	const bool creationFailed = sharedDisplayErrors != errorsBefore;
 	if (creationFailed || !window)
 	{
 		releaseDisplay ();

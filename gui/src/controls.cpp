@@ -464,6 +464,9 @@ CMouseEventResult CTextButton::onMouseDown (CPoint& where, const CButtonState& b
 {
 	if (!(buttons & kLButton))
 		return kMouseEventNotHandled;
+	if (mouseEditActive)
+		return kMouseEventHandled; // a down without an up in between must not nest the edit
+	mouseEditActive = true;
 	entryState = value;
 	beginEdit ();
 	value = style == kKickStyle ? vmax : (entryState == vmax ? vmin : vmax);
@@ -493,8 +496,9 @@ CMouseEventResult CTextButton::onMouseMoved (CPoint& where, const CButtonState& 
 
 CMouseEventResult CTextButton::onMouseUp (CPoint& where, const CButtonState& buttons)
 {
-	if (!isEditing ())
+	if (!mouseEditActive || !isEditing ())
 		return kMouseEventHandled;
+	mouseEditActive = false;
 	SharedPointer<CView> keep (this);
 	const bool inside = hitTest (where, buttons);
 	const float pressed = style == kKickStyle ? vmax : (entryState == vmax ? vmin : vmax);
@@ -516,8 +520,9 @@ CMouseEventResult CTextButton::onMouseUp (CPoint& where, const CButtonState& but
 
 CMouseEventResult CTextButton::onMouseCancel ()
 {
-	if (isEditing ())
+	if (mouseEditActive && isEditing ())
 	{
+		mouseEditActive = false;
 		value = entryState;
 		invalid ();
 		endEdit ();
@@ -578,7 +583,11 @@ void CKnob::draw (CDrawContext* context)
 		if (drawStyle & kCoronaLineDashDot)
 			context->setLineStyle (CLineStyle (CLineStyle::kLineCapButt, CLineStyle::kLineJoinMiter, 0., {1., 2., 2., 2.}));
 		if (drawStyle & kCoronaFromCenter)
-			context->drawArc (r, static_cast<float> (angleForValue (0.5f)), static_cast<float> (angleForValue (v)));
+		{
+			// Arcs run clockwise: below the centre the arc starts at the value.
+			const double centre = angleForValue (0.5f), here = angleForValue (v);
+			context->drawArc (r, static_cast<float> (std::min (centre, here)), static_cast<float> (std::max (centre, here)));
+		}
 		else
 			context->drawArc (r, startAngle, static_cast<float> (angleForValue (v)));
 		if (drawStyle & kCoronaLineDashDot)
@@ -609,6 +618,8 @@ CMouseEventResult CKnob::onMouseDown (CPoint& where, const CButtonState& buttons
 {
 	if (!(buttons & kLButton))
 		return kMouseEventNotHandled;
+	if (mouseState.active)
+		return kMouseEventHandled; // a down without an up in between must not nest the edit
 	if ((buttons & kDefaultValueModifier) && !(buttons & kAlt))
 	{
 		beginEdit ();

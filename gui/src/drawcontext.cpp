@@ -11,6 +11,8 @@ namespace VSTGUI {
 namespace {
 // Far beyond any surface, well inside cairo's fixed-point range.
 constexpr double kCoordLimit = 1.0e6;
+// Text larger than this many device pixels is not drawn (the largest surface side).
+constexpr double kMaxGlyphPixels = 32767.;
 
 bool finite (double v) { return std::isfinite (v); }
 bool finite (const CPoint& p) { return finite (p.x) && finite (p.y); }
@@ -112,11 +114,25 @@ void CDrawContext::restoreGlobalState ()
 	stack.pop_back ();
 }
 
+namespace {
+// cairo refuses a matrix that is not invertible in doubles, and the error ends all drawing:
+// the combined transform must stay finite, its scale neither vanishing nor huge.
+bool usableTransform (const CGraphicsTransform& t)
+{
+	auto scaleOk = [] (double m) { return finite (m) && std::fabs (m) >= 1.0e-6 && std::fabs (m) <= kCoordLimit; };
+	auto offsetOk = [] (double d) { return finite (d) && std::fabs (d) <= kCoordLimit * kCoordLimit; };
+	return scaleOk (t.m11) && scaleOk (t.m22) && offsetOk (t.dx) && offsetOk (t.dy);
+}
+} // namespace
+
 CDrawContext::Transform::Transform (CDrawContext& c, const CGraphicsTransform& t)
 : context (c), previous (c.state.transform)
 {
-	if (finite (t.m11) && finite (t.m22) && finite (t.dx) && finite (t.dy) && t.m11 != 0. && t.m22 != 0.)
-		c.state.transform = c.state.transform * t;
+	if (!finite (t.m11) || !finite (t.m22) || !finite (t.dx) || !finite (t.dy))
+		return;
+	const CGraphicsTransform combined = c.state.transform * t;
+	if (usableTransform (combined))
+		c.state.transform = combined;
 }
 
 CDrawContext::Transform::~Transform () noexcept { context.state.transform = previous; }
@@ -235,8 +251,11 @@ CairoDrawContext::CairoDrawContext (cairo_t* c, const CRect& surface, double sca
 
 CairoDrawContext::~CairoDrawContext () noexcept { cairo_destroy (cr); }
 
-void CairoDrawContext::begin ()
+bool CairoDrawContext::begin ()
 {
+	// An error is sticky in cairo; drawing into it would only add to it.
+	if (cairo_status (cr) != CAIRO_STATUS_SUCCESS)
+		return false;
 	cairo_save (cr);
 	cairo_identity_matrix (cr);
 	const CRect& c = state.clipRect;
@@ -247,6 +266,7 @@ void CairoDrawContext::begin ()
 	                   state.transform.dy);
 	cairo_set_matrix (cr, &m);
 	cairo_set_antialias (cr, (state.drawMode & kAntiAliasing) ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+	return true;
 }
 
 void CairoDrawContext::end () { cairo_restore (cr); }
@@ -305,16 +325,16 @@ void CairoDrawContext::applyFont ()
 {
 	const CFontDesc& f = state.font ? *state.font : *kNormalFont;
 	const int32_t style = f.getStyle ();
-	cairo_select_font_face (cr, f.getName ().empty () ? "Arial" : f.getName ().c_str (),
+	cairo_select_font_face (cr, FontMetrics::cairoFamily (f).c_str (),
 	                        (style & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
 	                        (style & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-	const double size = f.getSize ();
-	cairo_set_font_size (cr, finite (size) && size > 0. ? size : 12.);
+	cairo_set_font_size (cr, FontMetrics::cairoSize (f));
 }
 
 void CairoDrawContext::implDrawLine (const CPoint& a, const CPoint& b)
 {
-	begin ();
+	if (!begin ())
+		return;
 	cairo_move_to (cr, a.x, a.y);
 	cairo_line_to (cr, b.x, b.y);
 	setSource (state.frameColor);
@@ -325,7 +345,8 @@ void CairoDrawContext::implDrawLine (const CPoint& a, const CPoint& b)
 
 void CairoDrawContext::implDrawPolygon (const PointList& points, CDrawStyle style)
 {
-	begin ();
+	if (!begin ())
+		return;
 	cairo_move_to (cr, points[0].x, points[0].y);
 	for (size_t i = 1; i < points.size (); ++i)
 		cairo_line_to (cr, points[i].x, points[i].y);
@@ -337,7 +358,8 @@ void CairoDrawContext::implDrawPolygon (const PointList& points, CDrawStyle styl
 
 void CairoDrawContext::implDrawRect (const CRect& r, CDrawStyle style)
 {
-	begin ();
+	if (!begin ())
+		return;
 	CRect n = r;
 	n.normalize ();
 	cairo_rectangle (cr, n.left, n.top, n.getWidth (), n.getHeight ());
@@ -351,7 +373,8 @@ void CairoDrawContext::implDrawArc (const CRect& r, double startAngle, double en
 	n.normalize ();
 	if (n.getWidth () <= 0. || n.getHeight () <= 0.)
 		return;
-	begin ();
+	if (!begin ())
+		return;
 	const CPoint c = n.getCenter ();
 	const double a0 = startAngle * M_PI / 180.;
 	double a1 = endAngle * M_PI / 180.;
@@ -376,7 +399,8 @@ void CairoDrawContext::implDrawEllipse (const CRect& r, CDrawStyle style)
 	n.normalize ();
 	if (n.getWidth () <= 0. || n.getHeight () <= 0.)
 		return;
-	begin ();
+	if (!begin ())
+		return;
 	const CPoint c = n.getCenter ();
 	cairo_save (cr);
 	cairo_translate (cr, c.x, c.y);
@@ -392,7 +416,8 @@ void CairoDrawContext::implDrawBitmap (CBitmap* bitmap, const CRect& dest, const
 {
 	if (!bitmap->getSurface ())
 		return;
-	begin ();
+	if (!begin ())
+		return;
 	CRect n = dest;
 	n.normalize ();
 	cairo_rectangle (cr, n.left, n.top, n.getWidth (), n.getHeight ());
@@ -404,7 +429,8 @@ void CairoDrawContext::implDrawBitmap (CBitmap* bitmap, const CRect& dest, const
 
 void CairoDrawContext::implFillLinearGradient (const CRect& r, const CColor& top, const CColor& bottom)
 {
-	begin ();
+	if (!begin ())
+		return;
 	CRect n = r;
 	n.normalize ();
 	cairo_pattern_t* p = cairo_pattern_create_linear (0., n.top, 0., n.bottom);
@@ -421,7 +447,8 @@ void CairoDrawContext::implFillLinearGradient (const CRect& r, const CColor& top
 
 void CairoDrawContext::implClearRect (const CRect& r)
 {
-	begin ();
+	if (!begin ())
+		return;
 	CRect n = r;
 	n.normalize ();
 	cairo_set_operator (cr, CAIRO_OPERATOR_CLEAR);
@@ -447,7 +474,14 @@ void CairoDrawContext::implDrawString (const std::string& text, const CRect& rec
 
 void CairoDrawContext::implDrawStringAt (const std::string& text, const CPoint& p, bool aa)
 {
-	begin ();
+	// FreeType fails on glyphs far larger than any surface, and cairo keeps that error.
+	const CFontDesc& font = state.font ? *state.font : *kNormalFont;
+	const double deviceSize = FontMetrics::cairoSize (font) * std::max (std::fabs (state.transform.m11),
+	                                                                     std::fabs (state.transform.m22));
+	if (!(deviceSize <= kMaxGlyphPixels))
+		return;
+	if (!begin ())
+		return;
 	applyFont ();
 	cairo_font_options_t* options = cairo_font_options_create ();
 	cairo_font_options_set_antialias (options, aa ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
@@ -464,7 +498,8 @@ void CairoDrawContext::implDrawStringAt (const std::string& text, const CPoint& 
 
 void CairoDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode mode)
 {
-	begin ();
+	if (!begin ())
+		return;
 	cairo_new_path (cr);
 	for (const auto& e : path.getElements ())
 	{
@@ -675,16 +710,23 @@ void CDrawMethods::drawIconAndText (CDrawContext* context, CBitmap* icon, IconPo
 }
 
 //------------------------------------------------------------------------
-COffscreenImage::COffscreenImage (int w, int h) : width (std::max (1, w)), height (std::max (1, h))
+COffscreenImage::COffscreenImage (int w, int h)
+: width (std::clamp (w, 1, kMaxSurfaceSize)), height (std::clamp (h, 1, kMaxSurfaceSize))
 {
 	surface = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, width, height);
+}
+
+// Out of memory gives an error surface without pixel data.
+bool COffscreenImage::isValid () const
+{
+	return cairo_surface_status (surface) == CAIRO_STATUS_SUCCESS && cairo_image_surface_get_data (surface);
 }
 
 COffscreenImage::~COffscreenImage () noexcept { cairo_surface_destroy (surface); }
 
 CColor COffscreenImage::getPixel (int x, int y) const
 {
-	if (x < 0 || y < 0 || x >= width || y >= height)
+	if (x < 0 || y < 0 || x >= width || y >= height || !isValid ())
 		return {0, 0, 0, 0};
 	cairo_surface_flush (surface);
 	const unsigned char* data = cairo_image_surface_get_data (surface);
@@ -701,7 +743,7 @@ CColor COffscreenImage::getPixel (int x, int y) const
 
 bool COffscreenImage::writePNG (const std::string& path) const
 {
-	return cairo_surface_write_to_png (surface, path.c_str ()) == CAIRO_STATUS_SUCCESS;
+	return isValid () && cairo_surface_write_to_png (surface, path.c_str ()) == CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace VSTGUI

@@ -115,8 +115,10 @@ CBitmap::CBitmap (const std::string& pngPath) : path (pngPath)
 
 CBitmap::CBitmap (CCoord w, CCoord h)
 {
-	int iw = std::max (1, static_cast<int> (std::ceil (w)));
-	int ih = std::max (1, static_cast<int> (std::ceil (h)));
+	// Bounded before the cast: cairo stops at 32767 pixels a side.
+	auto side = [] (CCoord v) { return std::isfinite (v) ? static_cast<int> (std::clamp (std::ceil (v), 1., 32767.)) : 1; };
+	int iw = side (w);
+	int ih = side (h);
 	surface = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, iw, ih);
 	width = iw;
 	height = ih;
@@ -141,6 +143,12 @@ std::mutex measureMutex;
 cairo_t* measureCairo = nullptr;
 cairo_t* measureContext ()
 {
+	// An error would stay and make every later measurement zero: start afresh.
+	if (measureCairo && cairo_status (measureCairo) != CAIRO_STATUS_SUCCESS)
+	{
+		cairo_destroy (measureCairo);
+		measureCairo = nullptr;
+	}
 	if (!measureCairo)
 	{
 		cairo_surface_t* surface = cairo_image_surface_create (CAIRO_FORMAT_ARGB32, 1, 1);
@@ -158,13 +166,24 @@ cairo_t* measureContext ()
 void selectFont (cairo_t* cr, const CFontDesc& font)
 {
 	const int32_t style = font.getStyle ();
-	cairo_select_font_face (cr, font.getName ().empty () ? "Arial" : font.getName ().c_str (),
+	cairo_select_font_face (cr, cairoFamily (font).c_str (),
 	                        (style & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
 	                        (style & kBoldFace) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-	double size = font.getSize ();
-	cairo_set_font_size (cr, std::isfinite (size) && size > 0. ? size : 12.);
+	cairo_set_font_size (cr, cairoSize (font));
 }
 } // namespace
+
+std::string cairoFamily (const CFontDesc& font)
+{
+	const std::string name = sanitizeUTF8 (font.getName ());
+	return name.empty () ? std::string ("Arial") : name;
+}
+
+double cairoSize (const CFontDesc& font)
+{
+	const double size = font.getSize ();
+	return std::isfinite (size) && size > 0. ? std::min (size, 10000.) : 12.;
+}
 
 CCoord stringWidth (const CFontDesc& font, const std::string& utf8)
 {
@@ -172,8 +191,10 @@ CCoord stringWidth (const CFontDesc& font, const std::string& utf8)
 	cairo_t* cr = measureContext ();
 	selectFont (cr, font);
 	const std::string clean = sanitizeUTF8 (utf8);
-	cairo_text_extents_t te;
+	cairo_text_extents_t te {};
 	cairo_text_extents (cr, clean.c_str (), &te);
+	if (cairo_status (cr) != CAIRO_STATUS_SUCCESS)
+		return 0.;
 	return te.x_advance;
 }
 
@@ -182,8 +203,10 @@ void extents (const CFontDesc& font, CCoord& ascent, CCoord& descent)
 	std::lock_guard<std::mutex> guard (measureMutex);
 	cairo_t* cr = measureContext ();
 	selectFont (cr, font);
-	cairo_font_extents_t fe;
+	cairo_font_extents_t fe {};
 	cairo_font_extents (cr, &fe);
+	if (cairo_status (cr) != CAIRO_STATUS_SUCCESS)
+		fe = {};
 	ascent = fe.ascent;
 	descent = fe.descent;
 }

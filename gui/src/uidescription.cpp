@@ -479,7 +479,7 @@ bool UIDescription::parse ()
 			const JValue* fontName = v.find ("font-name");
 			const JValue* sizeValue = v.find ("size");
 			double size = 12.;
-			if (sizeValue && (!sizeValue->isScalar () || !UIAttributes::stringToDouble (sizeValue->text, size) || size <= 0.))
+			if (sizeValue && (!sizeValue->isScalar () || !UIAttributes::stringToDouble (sizeValue->text, size) || !(size > 0. && size <= 1000.)))
 			{
 				error = "font \"" + name + "\" has a bad size";
 				return false;
@@ -694,9 +694,11 @@ CView* UIDescription::buildView (const Node& node, IController* controller, int 
 			if (tag < 0 && UIAttributes::stringToDouble (*tagName, number) && number == std::floor (number) &&
 			    number >= 0. && number <= 2147483647.)
 				tag = static_cast<int32_t> (number);
+			// The tag first: with the listener already set, setTag would bind the control before
+			// verifyView could drop it.
+			control->setTag (tag);
 			if (controller && !control->getListener ())
 				control->setListener (controller->getControlListener (tagName->c_str ()));
-			control->setTag (tag);
 		}
 	}
 	if (!node.children.empty ())
@@ -799,7 +801,10 @@ bool UIDescription::applyAttributes (CView* view, const UIAttributes& attrs)
 	std::optional<CPoint> origin, sizePoint;
 	if (!getPoint ("origin", origin) || !getPoint ("size", sizePoint))
 		return false;
-	if (sizePoint && (sizePoint->x < 0. || sizePoint->y < 0.))
+	// Far larger than any editor; beyond this the surfaces and windows could not be made.
+	constexpr double kMaxViewSide = 16384.;
+	if (sizePoint && !(sizePoint->x >= 0. && sizePoint->y >= 0. && sizePoint->x <= kMaxViewSide &&
+	                   sizePoint->y <= kMaxViewSide))
 		return fail ("size");
 	if (origin || sizePoint)
 	{

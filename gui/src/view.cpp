@@ -522,6 +522,9 @@ void CFrame::drawFrame (CDrawContext* context, const CRect* updateRect)
 
 CMouseEventResult CFrame::onMouseDown (CPoint& where, const CButtonState& buttons)
 {
+	// A down without the up of the previous one (the up went elsewhere): end that first.
+	if (mouseDownView)
+		onMouseCancel ();
 	if (focusView)
 	{
 		CRect focusRect = focusView->getViewSize ();
@@ -615,10 +618,20 @@ std::unique_ptr<COffscreenImage> renderView (CView* view, double zoom)
 	if (!std::isfinite (zoom) || zoom <= 0.)
 		zoom = 1.;
 	const CRect vs = view->getViewSize ();
-	const int w = static_cast<int> (std::ceil (vs.getWidth () * zoom - 1e-9));
-	const int h = static_cast<int> (std::ceil (vs.getHeight () * zoom - 1e-9));
-	auto image = std::make_unique<COffscreenImage> (w, h);
+	const double dw = std::ceil (vs.getWidth () * zoom - 1e-9);
+	const double dh = std::ceil (vs.getHeight () * zoom - 1e-9);
+	// Checked as doubles: a huge size would not fit an int, and cairo cannot draw it anyway.
+	if (!std::isfinite (dw) || !std::isfinite (dh) || dw > kMaxSurfaceSize || dh > kMaxSurfaceSize)
+		return nullptr;
+	auto image = std::make_unique<COffscreenImage> (static_cast<int> (dw), static_cast<int> (dh));
+	if (!image->isValid ())
+		return nullptr;
 	cairo_t* cr = cairo_create (image->getSurface ());
+	if (cairo_status (cr) != CAIRO_STATUS_SUCCESS)
+	{
+		cairo_destroy (cr);
+		return nullptr;
+	}
 	{
 		CairoDrawContext context (cr, CRect (0, 0, vs.getWidth (), vs.getHeight ()), zoom);
 		CDrawContext::Transform t (context, CGraphicsTransform ().translate (-vs.left, -vs.top));

@@ -92,7 +92,10 @@ tresult PLUGIN_API VSTGUIEditor::onWheel (float distance)
 {
 	if (!frame)
 		return kResultFalse;
-	return frame->onWheel (VSTGUI::CPoint (), distance, 0) ? kResultTrue : kResultFalse;
+	VSTGUI::CPoint where;
+	if (auto* platformFrame = frame->getPlatformFrame ())
+		where = platformFrame->getLastPointerPosition ();
+	return frame->onWheel (where, distance, 0) ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API VSTGUIEditor::setFrame (IPlugFrame* newFrame)
@@ -203,16 +206,21 @@ public:
 		                controls.end ());
 	}
 	bool empty () const { return controls.empty (); }
+	const std::vector<SharedPointer<CControl>>& getControls () const { return controls; }
 	size_t size () const { return controls.size (); }
 
 	void PLUGIN_API update (FUnknown*, int32 message) override
 	{
 		if (message != IDependent::kChanged)
 			return;
+		// A follow-up may change tags and so drop this binding while it runs.
+		IPtr<ParameterBinding> keep (this);
 		const float v = static_cast<float> (controller->getParamNormalized (getId ()));
 		auto snapshot = controls;
 		for (auto& c : snapshot)
 		{
+			if (!contains (c))
+				continue; // unbound by an earlier control's follow-up
 			show (c, v);
 			c->invalid ();
 			// A control being edited caused this change itself; only the others are told.
@@ -233,8 +241,11 @@ public:
 	}
 	void performEdit (double value)
 	{
-		controller->setParamNormalized (getId (), value);
-		controller->performEdit (getId (), controller->getParamNormalized (getId ()));
+		IPtr<ParameterBinding> keep (this);
+		// The change notification may unbind controls; the id is read before it.
+		const Vst::ParamID id = getId ();
+		controller->setParamNormalized (id, value);
+		controller->performEdit (id, controller->getParamNormalized (id));
 	}
 	double valueFromText (const std::string& text, double fallback) const
 	{
@@ -346,6 +357,7 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 		inOpen = false;
 		return false;
 	}
+	unbindControlsOutside (view);
 	baseSize = CRect (0, 0, view->getWidth (), view->getHeight ());
 	view->setViewSize (baseSize, false);
 	view->setMouseableArea (baseSize);
@@ -404,10 +416,11 @@ void VST3Editor::valueChanged (CControl* control)
 	auto it = bindings.find (control->getTag ());
 	if (it == bindings.end () || !it->second->contains (control))
 		return;
+	IPtr<ParameterBinding> binding = it->second; // the map entry may go during the edit
 	double value = control->getValueNormalized ();
 	if (auto edit = dynamic_cast<CTextEdit*> (control))
-		value = it->second->valueFromText (edit->getText (), controller->getParamNormalized (it->second->getId ()));
-	it->second->performEdit (value);
+		value = binding->valueFromText (edit->getText (), controller->getParamNormalized (binding->getId ()));
+	binding->performEdit (value);
 }
 
 void VST3Editor::controlBeginEdit (CControl* control)
@@ -416,7 +429,10 @@ void VST3Editor::controlBeginEdit (CControl* control)
 		return;
 	auto it = bindings.find (control->getTag ());
 	if (it != bindings.end () && it->second->contains (control))
-		it->second->beginEdit ();
+	{
+		IPtr<ParameterBinding> binding = it->second;
+		binding->beginEdit ();
+	}
 }
 
 void VST3Editor::controlEndEdit (CControl* control)
@@ -425,7 +441,10 @@ void VST3Editor::controlEndEdit (CControl* control)
 		return;
 	auto it = bindings.find (control->getTag ());
 	if (it != bindings.end () && it->second->contains (control))
-		it->second->endEdit ();
+	{
+		IPtr<ParameterBinding> binding = it->second;
+		binding->endEdit ();
+	}
 }
 
 void VST3Editor::controlTagWillChange (CControl* control) { unbindControl (control); }
@@ -440,9 +459,10 @@ void VST3Editor::bindControl (CControl* control)
 	Vst::Parameter* parameter = controller->getParameterObject (static_cast<Vst::ParamID> (tag));
 	if (!parameter)
 		return;
-	auto& binding = bindings[tag];
-	if (!binding)
-		binding = std::make_unique<ParameterBinding> (controller, parameter);
+	auto& entry = bindings[tag];
+	if (!entry)
+		entry = Steinberg::owned (new ParameterBinding (controller, parameter));
+	IPtr<ParameterBinding> binding = entry; // add () notifies the control, which may rebind
 	binding->add (control);
 }
 
@@ -450,19 +470,38 @@ void VST3Editor::unbindControl (CControl* control)
 {
 	if (!control)
 		return;
+	// endEdit reaches the host, which may call back into the editor: work on a copy.
+	std::vector<IPtr<ParameterBinding>> affected;
+	for (auto& [tag, binding] : bindings)
+		if (binding->contains (control))
+			affected.push_back (binding);
+	for (auto& binding : affected)
+	{
+		binding->remove (control);
+		if (control->isEditing ())
+			binding->endEdit ();
+	}
 	for (auto it = bindings.begin (); it != bindings.end ();)
 	{
-		if (it->second->contains (control))
-		{
-			if (control->isEditing ())
-				it->second->endEdit ();
-			it->second->remove (control);
-		}
 		if (it->second->empty ())
 			it = bindings.erase (it);
 		else
 			++it;
 	}
+}
+
+// verifyView may drop or replace views it has already bound (directly or through the base
+// class): their controls must not stay bound, nor be kept alive by the binding.
+void VST3Editor::unbindControlsOutside (CView* root)
+{
+	auto* container = dynamic_cast<CViewContainer*> (root);
+	std::vector<SharedPointer<CControl>> outside;
+	for (const auto& [tag, binding] : bindings)
+		for (const auto& c : binding->getControls ())
+			if (c.get () != root && !(container && container->isChild (c.get (), true)))
+				outside.push_back (c);
+	for (const auto& c : outside)
+		unbindControl (c.get ());
 }
 
 size_t VST3Editor::getBoundControlCount (int32_t tag) const

@@ -302,6 +302,88 @@ TEST (Binding, ClosingDuringADragEndsTheEdit)
 	EXPECT_TRUE (f.attach ());
 }
 
+// Follow-ups that retag bound controls while the binding is still at work.
+TEST (Binding, AFollowUpMayUnbindControlsOfTheRunningBinding)
+{
+	struct RetaggingEditor : TestEditor
+	{
+		using TestEditor::TestEditor;
+		std::vector<CControl*> retag;
+		int32_t newTag {-1};
+		void valueChanged (CControl* c) override
+		{
+			TestEditor::valueChanged (c);
+			auto targets = std::move (retag);
+			for (auto* t : targets)
+				t->setTag (newTag);
+		}
+	};
+	struct Case
+	{
+		const char* name;
+		bool fromHost;   // the change comes from the host, else from a drag of the first knob
+		int32_t newTag;  // -1 unbinds, 100 moves the controls to another binding
+	};
+	const Case cases[] = {
+	    {"host change, unbind", true, -1},
+	    {"host change, rebind elsewhere", true, 100},
+	    {"own edit, unbind", false, -1},
+	    {"own edit, rebind elsewhere", false, 100},
+	};
+	for (const auto& k : cases)
+	{
+		auto* controller = new TestController ();
+		RecordingHandler handler;
+		controller->setComponentHandler (&handler);
+		auto* editor = new RetaggingEditor (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+		editor->setKnobMode (kLinearMode);
+		int parent = 0;
+		ASSERT_EQ (editor->attached (&parent, Vst::kPlatformTypeOffscreen), kResultTrue) << k.name;
+		auto* root = dynamic_cast<CViewContainer*> (editor->getFrame ()->getView (0));
+		auto* first = dynamic_cast<CKnob*> (root->getView (2));
+		ASSERT_NE (first, nullptr) << k.name;
+		first->setTag (177); // two knobs on one binding
+		auto* box = dynamic_cast<CViewContainer*> (root->getView (5));
+		ASSERT_NE (box, nullptr) << k.name;
+		CKnob* second = nullptr;
+		for (const auto& v : box->getChildren ())
+			if (auto knob = v.cast<CKnob> ())
+				second = knob;
+		ASSERT_NE (second, nullptr) << k.name;
+		ASSERT_EQ (editor->getBoundControlCount (177), 2u) << k.name;
+		editor->newTag = k.newTag;
+		editor->retag = {first, second};
+		editor->seen.clear ();
+		if (k.fromHost)
+			controller->setParamNormalized (177, 0.9);
+		else
+		{
+			CFrame* f = editor->getFrame ();
+			CPoint p (50, 90);
+			f->onMouseDown (p, kLButton);
+			p = CPoint (50, 70);
+			f->onMouseMoved (p, kLButton);
+			p = CPoint (50, 70);
+			f->onMouseUp (p, kLButton);
+		}
+		EXPECT_EQ (editor->getBoundControlCount (177), 0u) << k.name;
+		EXPECT_EQ (editor->getBoundControlCount (100), k.newTag == 100 ? 2u : 0u) << k.name;
+		// A host change: the first control's follow-up unbound the second, which is not told.
+		// An own edit: the second control hears of it and unbinds both during performEdit.
+		EXPECT_EQ (editor->seen.size (), k.fromHost ? 1u : 2u) << k.name;
+		if (!k.fromHost)
+		{
+			EXPECT_EQ (handler.count ("begin 177"), 1) << k.name << ": " << handler.str ();
+			EXPECT_EQ (handler.count ("perform 177"), 1) << k.name << ": " << handler.str ();
+			EXPECT_EQ (handler.count ("end 177"), 1) << k.name << ": " << handler.str ();
+		}
+		editor->removed ();
+		editor->release ();
+		controller->setComponentHandler (nullptr);
+		controller->release ();
+	}
+}
+
 TEST (Editor, OpeningFailsCleanly)
 {
 	const std::string dir = makeTempDir ();
@@ -370,6 +452,32 @@ TEST (Editor, ZoomScalesTheFrameAndKeepsTheAspectRatio)
 	f.editor->onSize (&big);
 	EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), 2.0);
 	EXPECT_DOUBLE_EQ (f.editor->getFrame ()->getZoom (), 2.0);
+}
+
+TEST (Editor, HostWheelEventsGoWhereThePointerWasLastSeen)
+{
+	struct Case
+	{
+		const char* name;
+		CPoint pointer;
+		bool reachesTheKnob;
+	};
+	const Case cases[] = {
+	    {"over the Gain knob", CPoint (50, 90), true},
+	    {"over the panel", CPoint (390, 20), false},
+	    {"top left corner", CPoint (0, 0), false},
+	};
+	for (const auto& k : cases)
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		auto* knob = f.find<CKnob> (100);
+		const float before = knob->getValueNormalized ();
+		f.editor->getFrame ()->getPlatformFrame ()->setLastPointerPosition (k.pointer);
+		EXPECT_EQ (f.editor->onWheel (1.f) == kResultTrue, k.reachesTheKnob) << k.name;
+		EXPECT_EQ (knob->getValueNormalized () != before, k.reachesTheKnob) << k.name;
+		EXPECT_EQ (f.handler.count ("perform 100"), k.reachesTheKnob ? 1 : 0) << k.name << ": " << f.handler.str ();
+	}
 }
 
 TEST (Editor, KeysFromTheHostReachTheTextEdit)
@@ -442,6 +550,60 @@ TEST (UIDescriptionWithEditor, AViewDroppedInVerifyViewIsLeftOut)
 	controller->release ();
 }
 
+TEST (UIDescriptionWithEditor, ControlsDroppedOrReplacedInVerifyViewAreNotBound)
+{
+	enum class Way { DropOnly, BindThenDrop, BindThenReplace };
+	struct Dropper : TestEditor
+	{
+		using TestEditor::TestEditor;
+		Way way {Way::DropOnly};
+		SharedPointer<CKnob> dropped;
+		CView* verifyView (CView* view, const UIAttributes& a, const IUIDescription* d) override
+		{
+			auto* knob = dynamic_cast<CKnob*> (view);
+			if (!knob || knob->getTag () != 100)
+				return TestEditor::verifyView (view, a, d);
+			dropped = knob;
+			if (way == Way::DropOnly)
+				return nullptr;
+			TestEditor::verifyView (view, a, d);
+			if (way == Way::BindThenDrop)
+				return nullptr;
+			auto* replacement = new CKnob (knob->getViewSize (), this, 100, nullptr, nullptr, CPoint (), 0);
+			return TestEditor::verifyView (replacement, a, d);
+		}
+	};
+	struct Case
+	{
+		const char* name;
+		Way way;
+		size_t boundAfter;
+	};
+	const Case cases[] = {
+	    {"dropped, never bound by the editor", Way::DropOnly, 0u},
+	    {"bound, then dropped", Way::BindThenDrop, 0u},
+	    {"bound, then replaced", Way::BindThenReplace, 1u},
+	};
+	for (const auto& k : cases)
+	{
+		auto* controller = new TestController ();
+		auto* editor = new Dropper (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+		editor->way = k.way;
+		int parent = 0;
+		ASSERT_EQ (editor->attached (&parent, Vst::kPlatformTypeOffscreen), kResultTrue) << k.name;
+		ASSERT_NE (editor->dropped, nullptr) << k.name;
+		EXPECT_EQ (editor->getBoundControlCount (100), k.boundAfter) << k.name;
+		EXPECT_EQ (editor->dropped->getNbReference (), 1) << k.name << ": only the test holds the dropped knob";
+		const float before = editor->dropped->getValueNormalized ();
+		controller->setParamNormalized (100, 0.9);
+		EXPECT_EQ (editor->dropped->getValueNormalized (), before) << k.name;
+		editor->removed ();
+		editor->dropped = nullptr;
+		editor->release ();
+		controller->release ();
+	}
+}
+
 //------------------------------------------------------------------------
 // A host frame that offers a run loop.
 class FakeHostFrame : public IPlugFrame, public Linux::IRunLoop
@@ -509,6 +671,51 @@ TEST (Editor, TimersWaitForTheHostRunLoop)
 	EXPECT_TRUE (host.timers.empty ()) << "the host loop is left when the frame goes";
 	EXPECT_EQ (RunLoop::get (), nullptr);
 	EXPECT_TRUE (timer->isRunning ());
+}
+
+TEST (Editor, TimersMoveToAnotherEditorsRunLoopWhenTheirsGoes)
+{
+	struct Case
+	{
+		const char* name;
+		bool firstLeavesFirst;
+	};
+	const Case cases[] = {
+	    {"the editor whose loop runs the timers closes first", true},
+	    {"the other editor closes first", false},
+	};
+	for (const auto& k : cases)
+	{
+		FakeHostFrame hostA, hostB;
+		Fixture a, b;
+		auto timer = makeOwned<CVSTGUITimer> ([] (CVSTGUITimer*) {}, 20, true);
+		a.editor->setFrame (&hostA);
+		b.editor->setFrame (&hostB);
+		ASSERT_EQ (hostA.timers.size (), 1u) << k.name;
+		EXPECT_TRUE (hostB.timers.empty ()) << k.name;
+		if (k.firstLeavesFirst)
+		{
+			a.editor->setFrame (nullptr);
+			EXPECT_TRUE (hostA.timers.empty ()) << k.name;
+			ASSERT_EQ (hostB.timers.size (), 1u) << k.name << ": the timer moved to the loop still attached";
+			EXPECT_NE (RunLoop::get (), nullptr) << k.name;
+			b.editor->setFrame (nullptr);
+		}
+		else
+		{
+			b.editor->setFrame (nullptr);
+			EXPECT_EQ (hostA.timers.size (), 1u) << k.name;
+			EXPECT_TRUE (hostB.timers.empty ()) << k.name;
+			a.editor->setFrame (nullptr);
+		}
+		EXPECT_TRUE (hostA.timers.empty ()) << k.name;
+		EXPECT_TRUE (hostB.timers.empty ()) << k.name;
+		EXPECT_EQ (RunLoop::get (), nullptr) << k.name;
+		// A timer started while no loop is attached waits for the next one.
+		b.editor->setFrame (&hostB);
+		EXPECT_EQ (hostB.timers.size (), 1u) << k.name;
+		b.editor->setFrame (nullptr);
+	}
 }
 
 } // namespace

@@ -87,6 +87,8 @@ TEST (TextButton, EventSequences)
 	     "begin end", 0},
 	    {"two clicks, two toggles", CTextButton::kOnOffStyle, 0,
 	     {{Ev::Down, 20, 20}, {Ev::Up, 20, 20}, {Ev::Down, 20, 20}, {Ev::Up, 20, 20}}, "begin v=1e end begin v=0e end", 0},
+	    {"a second down without an up cancels the first", CTextButton::kOnOffStyle, 0,
+	     {{Ev::Down, 20, 20}, {Ev::Down, 20, 20}, {Ev::Up, 20, 20}}, "begin end begin v=1e end", 1},
 	};
 	for (const auto& k : cases)
 	{
@@ -166,6 +168,8 @@ TEST (Knob, EventSequences)
 	    {"cancel returns to the value at the down", kLinearMode, 0.5,
 	     {{Ev::Down, 50, 50}, {Ev::Move, 50, 30}, {Ev::Cancel, 0, 0}}, "begin v=0.6e v=0.5e end"},
 	    {"right button is not handled", kLinearMode, 0.5, {{Ev::RightDown, 50, 50}, {Ev::Move, 50, 30}}, ""},
+	    {"a second down without an up cancels the first", kLinearMode, 0.5,
+	     {{Ev::Down, 50, 50}, {Ev::Move, 50, 30}, {Ev::Down, 50, 50}, {Ev::Up, 50, 50}}, "begin v=0.6e v=0.5e end begin end"},
 	};
 	for (const auto& k : cases)
 	{
@@ -178,6 +182,67 @@ TEST (Knob, EventSequences)
 		frame->addView (knob);
 		run (frame, k.steps);
 		EXPECT_EQ (listener.str (), k.expected) << k.name;
+	}
+}
+
+// Without a frame in between (a platform that loses an up): the edit must not nest.
+TEST (Control, ADownDuringTheirOwnMouseEditIsIgnored)
+{
+	struct Case
+	{
+		const char* name;
+		bool knob;
+		const char* expected;
+	};
+	const Case cases[] = {
+	    {"text button", false, "begin v=1e end"},
+	    {"knob", true, "begin end"},
+	};
+	for (const auto& k : cases)
+	{
+		RecordingListener listener;
+		SharedPointer<CControl> control;
+		if (k.knob)
+		{
+			auto knob = makeOwned<CKnob> (CRect (0, 0, 100, 100), &listener, 1, nullptr, nullptr);
+			knob->setKnobMode (kLinearMode);
+			control = knob.get ();
+		}
+		else
+			control = makeOwned<CTextButton> (CRect (0, 0, 100, 100), &listener, 1, "OK", CTextButton::kOnOffStyle).get ();
+		CPoint p (50, 50);
+		control->onMouseDown (p, kLButton);
+		p = CPoint (50, 50);
+		control->onMouseDown (p, kLButton);
+		p = CPoint (50, 50);
+		control->onMouseUp (p, kLButton);
+		EXPECT_FALSE (control->isEditing ()) << k.name;
+		EXPECT_EQ (listener.str (), k.expected) << k.name;
+	}
+}
+
+TEST (Knob, CoronaFromTheCentreCoversTheValueSide)
+{
+	struct Case
+	{
+		float value;
+		double start, end;
+	};
+	// 135..405 degrees: the centre is at 270.
+	const Case cases[] = {
+	    {0.f, 135., 270.}, {0.25f, 202.5, 270.}, {0.5f, 270., 270.}, {0.75f, 270., 337.5}, {1.f, 270., 405.},
+	};
+	for (const auto& k : cases)
+	{
+		CKnob knob (CRect (0, 0, 40, 40), nullptr, -1, nullptr, nullptr, CPoint (),
+		            CKnob::kCoronaDrawing | CKnob::kCoronaFromCenter | CKnob::kSkipHandleDrawing);
+		knob.setValue (k.value);
+		RecordingDrawContext context (CRect (0, 0, 40, 40));
+		knob.draw (&context);
+		auto arcs = context.callsOf (RecordingDrawContext::Op::Arc);
+		ASSERT_EQ (arcs.size (), 1u) << k.value;
+		EXPECT_NEAR (arcs[0].startAngle, k.start, 1e-4) << k.value;
+		EXPECT_NEAR (arcs[0].endAngle, k.end, 1e-4) << k.value;
 	}
 }
 

@@ -311,6 +311,136 @@ TEST_P (Drawing, RendersASingleViewOfATreeAndWritesPNGs)
 
 INSTANTIATE_TEST_SUITE_P (Zoom, Drawing, ::testing::Values (1.0, 0.65));
 
+TEST (Offscreen, HugeViewsGiveNoPictureInsteadOfACrash)
+{
+	struct Case
+	{
+		const char* name;
+		CCoord width, height;
+		double zoom;
+	};
+	const Case cases[] = {
+	    {"wide", 1.0e9, 10, 1.},
+	    {"tall", 10, 40000, 1.},
+	    {"beyond int", 1.0e12, 1.0e12, 1.},
+	    {"zoomed beyond the limit", 20000, 10, 2.},
+	};
+	for (const auto& k : cases)
+	{
+		auto frame = owned (makeFrame (100, 100));
+		auto* view = new CViewContainer (CRect (0, 0, k.width, k.height));
+		view->setBackgroundColor (kRed);
+		frame->addView (view);
+		auto image = renderView (view, k.zoom);
+		EXPECT_EQ (image, nullptr) << k.name;
+		EXPECT_FALSE (renderViewToPNG (view, k.zoom, "/nonexistent/never-written.png")) << k.name;
+	}
+	// Images themselves stay within what cairo can make; reading them is safe either way.
+	COffscreenImage wide (1000000, 1);
+	EXPECT_EQ (wide.getWidth (), kMaxSurfaceSize);
+	EXPECT_TRUE (wide.isValid ());
+	EXPECT_EQ (wide.getPixel (kMaxSurfaceSize - 1, 0), CColor (0, 0, 0, 0));
+	EXPECT_EQ (wide.getPixel (kMaxSurfaceSize, 0), CColor (0, 0, 0, 0));
+	// The largest picture that is allowed still renders.
+	auto frame = owned (makeFrame (100, 100));
+	auto* strip = new CViewContainer (CRect (0, 0, kMaxSurfaceSize, 2));
+	strip->setBackgroundColor (kRed);
+	frame->addView (strip);
+	auto image = renderView (strip, 1.);
+	ASSERT_NE (image, nullptr);
+	EXPECT_TRUE (colorNear (image->getPixel (kMaxSurfaceSize - 1, 1), kRed));
+}
+
+TEST (Text, BadFontsDoNotBreakMeasuringOrDrawing)
+{
+	const CFontDesc good ("Arial", 12, kNormalFace);
+	const CCoord width = FontMetrics::stringWidth (good, "Hello");
+	ASSERT_GT (width, 10.);
+	struct Case
+	{
+		const char* name;
+		std::string family;
+		CCoord size;
+	};
+	const Case cases[] = {
+	    {"invalid UTF-8 family", "\xff\xfe\xc3", 12},
+	    {"lone surrogate in family", "Ari\xed\xa0\x80" "al", 12},
+	    {"huge size", "Arial", 1.0e300},
+	    {"both", "\xc0\xaf", 1.0e30},
+	};
+	for (const auto& k : cases)
+	{
+		const CFontDesc bad (k.family.c_str (), k.size, kNormalFace);
+		const CCoord w = FontMetrics::stringWidth (bad, "Hello");
+		EXPECT_TRUE (std::isfinite (w)) << k.name;
+		CCoord ascent = 0., descent = 0.;
+		FontMetrics::extents (bad, ascent, descent);
+		EXPECT_TRUE (std::isfinite (ascent) && std::isfinite (descent)) << k.name;
+		EXPECT_DOUBLE_EQ (FontMetrics::stringWidth (good, "Hello"), width) << k.name << ": later measurements";
+
+		cairo_status_t status = CAIRO_STATUS_SUCCESS;
+		auto font = makeOwned<CFontDesc> (k.family.c_str (), k.size, kNormalFace);
+		auto image = paint (1., 100, 100, [&] (CDrawContext& c) {
+			c.setFont (font);
+			c.setFontColor (kBlue);
+			c.drawString ("Hello", CRect (0, 0, 100, 20));
+			c.setFillColor (kRed);
+			c.drawRect (CRect (50, 50, 90, 90), kDrawFilled);
+		}, &status);
+		EXPECT_EQ (status, CAIRO_STATUS_SUCCESS) << k.name << ": " << cairo_status_to_string (status);
+		EXPECT_TRUE (colorNear (probe (*image, 70, 70, 1.), kRed)) << k.name << ": drawing after the text";
+	}
+}
+
+TEST (Transforms, NestedScalesThatOverflowAreIgnored)
+{
+	struct Case
+	{
+		const char* name;
+		double outer, inner;
+	};
+	const Case cases[] = {
+	    {"overflow", 1.0e300, 1.0e300},
+	    {"underflow", 1.0e-300, 1.0e-300},
+	    {"huge", 1.0e5, 1.0e5},
+	    {"mixed", 1.0e300, 1.0e-300},
+	};
+	for (const auto& k : cases)
+	{
+		cairo_status_t status = CAIRO_STATUS_SUCCESS;
+		auto image = paint (1., 100, 100, [&] (CDrawContext& c) {
+			{
+				CDrawContext::Transform a (c, CGraphicsTransform ().scale (k.outer, k.outer));
+				CDrawContext::Transform b (c, CGraphicsTransform ().scale (k.inner, k.inner));
+				c.setFillColor (kBlue);
+				c.drawRect (CRect (0, 0, 1, 1), kDrawFilled);
+				c.drawString ("x", CPoint (0, 0));
+			}
+			c.setFillColor (kRed);
+			c.drawRect (CRect (50, 50, 90, 90), kDrawFilled);
+		}, &status);
+		EXPECT_EQ (status, CAIRO_STATUS_SUCCESS) << k.name << ": " << cairo_status_to_string (status);
+		EXPECT_TRUE (colorNear (probe (*image, 70, 70, 1.), kRed)) << k.name << ": the rest of the render";
+	}
+}
+
+TEST (Transforms, AContextInErrorDrawsNothingMore)
+{
+	auto image = std::make_unique<COffscreenImage> (20, 20);
+	cairo_t* cr = cairo_create (image->getSurface ());
+	{
+		CairoDrawContext context (cr, CRect (0, 0, 20, 20), 1.);
+		cairo_restore (cr); // unbalanced: puts the context into an error state
+		ASSERT_NE (cairo_status (cr), CAIRO_STATUS_SUCCESS);
+		context.setFillColor (kRed);
+		context.drawRect (CRect (0, 0, 20, 20), kDrawFilled);
+		context.drawEllipse (CRect (0, 0, 20, 20), kDrawFilled);
+		context.drawString ("x", CPoint (2, 10));
+	}
+	cairo_destroy (cr);
+	EXPECT_EQ (image->getPixel (10, 10), CColor (0, 0, 0, 0));
+}
+
 TEST (Text, ArialResolvesToAMetricCompatibleFace)
 {
 	EXPECT_EQ (FontMetrics::resolvedFamily ("Arial"), "Liberation Sans");

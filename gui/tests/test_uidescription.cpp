@@ -216,6 +216,43 @@ TEST (UIDescription, MalformedDescriptionsFailCleanly)
 	}
 }
 
+TEST (UIDescription, OversizedViewsAndFontsFailCleanly)
+{
+	auto font = [] (const char* size) {
+		return wrap (std::string ("\"fonts\": {\"f\": {\"font-name\": \"Arial\", \"size\": \"") + size +
+		             "\"}}, \"templates\": {\"view\": {\"attributes\": {\"class\": \"CTextLabel\", \"font\": \"f\"}}}");
+	};
+	auto view = [] (const char* size) {
+		return templ (std::string ("\"class\": \"CViewContainer\", \"size\": \"") + size + "\"");
+	};
+	struct Case
+	{
+		const char* name;
+		std::string text;
+		bool builds;
+	};
+	const Case cases[] = {
+	    {"largest view", view ("16384, 16384"), true},
+	    {"view too wide", view ("16385, 10"), false},
+	    {"view too tall", view ("10, 1e9"), false},
+	    {"view beyond int", view ("1e300, 1e300"), false},
+	    {"largest font", font ("1000"), true},
+	    {"font too big", font ("1000.5"), false},
+	    {"font far too big", font ("1e300"), false},
+	};
+	for (const auto& k : cases)
+	{
+		auto description = owned (new UIDescription (k.text, kDataDir));
+		TestController controller;
+		const bool parsed = description->parse ();
+		CView* v = parsed ? description->createView ("view", &controller) : nullptr;
+		EXPECT_EQ (v != nullptr, k.builds) << k.name << ": " << description->getError ();
+		EXPECT_EQ (description->getError ().empty (), k.builds) << k.name;
+		if (v)
+			v->forget ();
+	}
+}
+
 TEST (UIDescription, AMissingFileFailsCleanly)
 {
 	auto description = owned (new UIDescription (kDataDir + "/does-not-exist.uidesc"));

@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
+#include <functional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,6 +112,121 @@ public:
 	uint32 PLUGIN_API release () override { return 1; }
 };
 
+// An editor embedded in a window of a private X server, with the host's side at hand.
+struct X11Session
+{
+	VirtualDisplay server;
+	std::string oldDisplay;
+	Window parent {0};
+	Window child {0};
+	Vst::EditController* controller {nullptr};
+	VST3Editor* editor {nullptr};
+	RunLoopHost host;
+
+	bool available () const { return server.display != nullptr; }
+	explicit X11Session (std::function<VST3Editor* (Vst::EditController*)> make = {})
+	{
+		if (!server.display)
+			return;
+		oldDisplay = getenv ("DISPLAY") ? getenv ("DISPLAY") : "";
+		setenv ("DISPLAY", server.name.c_str (), 1);
+		Display* dpy = server.display;
+		parent = XCreateSimpleWindow (dpy, DefaultRootWindow (dpy), 0, 0, 400, 240, 0, 0, 0);
+		XMapWindow (dpy, parent);
+		XSync (dpy, False);
+		controller = new Vst::EditController ();
+		controller->initialize (nullptr);
+		editor = make ? make (controller) : new VST3Editor (controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	}
+	bool open ()
+	{
+		editor->setFrame (&host);
+		if (editor->attached (reinterpret_cast<void*> (parent), kPlatformTypeX11EmbedWindowID) != kResultTrue)
+			return false;
+		XSync (server.display, False);
+		Window root = 0, parentOut = 0, *children = nullptr;
+		unsigned int count = 0;
+		XQueryTree (server.display, parent, &root, &parentOut, &children, &count);
+		if (count > 0)
+			child = children[0];
+		if (children)
+			XFree (children);
+		return child != 0;
+	}
+	// What the host's run loop would do for a while.
+	void pump (int rounds = 3)
+	{
+		for (int i = 0; i < rounds; ++i)
+		{
+			if (host.events)
+				host.events->onFDIsSet (0);
+			for (auto* t : std::vector<Linux::ITimerHandler*> (host.timers))
+				t->onTimer ();
+			XSync (server.display, False);
+		}
+	}
+	void button (bool press, unsigned int number, int x, int y, unsigned int state = 0)
+	{
+		XEvent e {};
+		e.xbutton.type = press ? ButtonPress : ButtonRelease;
+		e.xbutton.display = server.display;
+		e.xbutton.window = child;
+		e.xbutton.x = x;
+		e.xbutton.y = y;
+		e.xbutton.button = number;
+		e.xbutton.state = state;
+		e.xbutton.time = static_cast<Time> (1000 * (++clicks));
+		e.xbutton.same_screen = True;
+		XSendEvent (server.display, child, False, press ? ButtonPressMask : ButtonReleaseMask, &e);
+		XSync (server.display, False);
+		if (host.events)
+			host.events->onFDIsSet (0);
+	}
+	~X11Session ()
+	{
+		if (!server.display)
+			return;
+		if (editor)
+		{
+			editor->removed ();
+			editor->setFrame (nullptr);
+			editor->release ();
+		}
+		controller->terminate ();
+		controller->release ();
+		XDestroyWindow (server.display, parent);
+		XSync (server.display, False);
+		if (oldDisplay.empty ())
+			unsetenv ("DISPLAY");
+		else
+			setenv ("DISPLAY", oldDisplay.c_str (), 1);
+	}
+	int clicks {0};
+};
+
+TEST (X11, TheHostMayDestroyItsWindowBeforeTheEditorIsRemoved)
+{
+	X11Session x;
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	ASSERT_TRUE (x.open ());
+	x.pump ();
+	XDestroyWindow (x.server.display, x.parent); // takes our child window with it
+	XSync (x.server.display, False);
+	x.parent = 0;
+	// Each of these talks to the window that is gone; the process must live on.
+	x.editor->setZoomFactor (1.5);
+	x.editor->getFrame ()->invalid ();
+	x.pump ();
+	EXPECT_EQ (x.editor->removed (), kResultOk);
+	EXPECT_EQ (x.editor->getFrame (), nullptr);
+	// And a new window works on the same connection.
+	x.parent = XCreateSimpleWindow (x.server.display, DefaultRootWindow (x.server.display), 0, 0, 400, 240, 0, 0, 0);
+	XSync (x.server.display, False);
+	x.child = 0;
+	EXPECT_TRUE (x.open ());
+}
+
 TEST (X11, EmbedsPaintsAndTakesClicks)
 {
 	VirtualDisplay server;
@@ -204,6 +320,96 @@ TEST (X11, NoDisplayFailsCleanly)
 		unsetenv ("DISPLAY");
 	else
 		setenv ("DISPLAY", oldDisplay.c_str (), 1);
+}
+
+TEST (X11, OnlyTheButtonThatStartedADragEndsIt)
+{
+	X11Session x;
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	ASSERT_TRUE (x.open ());
+	x.pump ();
+	auto* root = dynamic_cast<CViewContainer*> (x.editor->getFrame ()->getView (0));
+	auto* knob = dynamic_cast<CKnob*> (root->getView (2));
+	ASSERT_NE (knob, nullptr);
+	struct Case
+	{
+		const char* name;
+		unsigned int other;
+	};
+	const Case cases[] = {{"right button", 3}, {"middle button", 2}};
+	for (const auto& k : cases)
+	{
+		x.button (true, 1, 50, 90, 0);
+		ASSERT_TRUE (knob->isEditing ()) << k.name;
+		x.button (true, k.other, 50, 90, Button1Mask);
+		EXPECT_TRUE (knob->isEditing ()) << k.name << ": another press";
+		x.button (false, k.other, 50, 90, Button1Mask | (k.other == 3 ? Button3Mask : Button2Mask));
+		EXPECT_TRUE (knob->isEditing ()) << k.name << ": another release";
+		x.button (false, 1, 50, 90, Button1Mask);
+		EXPECT_FALSE (knob->isEditing ()) << k.name << ": the left release";
+	}
+}
+
+TEST (X11, AnEventThatClosesTheEditorEndsTheEventLoopSafely)
+{
+	// Switching the Enable button on closes the editor, as a host might from a follow-up.
+	struct ClosingEditor : VST3Editor
+	{
+		using VST3Editor::VST3Editor;
+		void valueChanged (CControl* c) override
+		{
+			VST3Editor::valueChanged (c);
+			if (c->getTag () == 102)
+				removed ();
+		}
+	};
+	X11Session x ([] (Vst::EditController* c) {
+		return new ClosingEditor (c, "view", (kDataDir + "/test.uidesc").c_str ());
+	});
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	ASSERT_TRUE (x.open ());
+	x.pump ();
+	// Queue a click and more events behind it, then let the host's loop deliver them at once.
+	auto* events = x.host.events;
+	ASSERT_NE (events, nullptr);
+	x.host.events = nullptr; // keeps button () from delivering
+	x.button (true, 1, 260, 80);
+	x.button (false, 1, 260, 80, Button1Mask);
+	x.button (true, 1, 60, 160);
+	x.button (false, 1, 60, 160, Button1Mask);
+	events->onFDIsSet (0);
+	EXPECT_EQ (x.editor->getFrame (), nullptr) << "the click closed the editor";
+	EXPECT_EQ (x.host.events, nullptr);
+	// The connection was closed with the last frame; a new one opens for the next editor.
+	x.child = 0;
+	EXPECT_TRUE (x.open ());
+	x.pump ();
+}
+
+TEST (X11, ThePaintTimerRunsOnTheFramesOwnRunLoop)
+{
+	X11Session x;
+	if (!x.available ())
+		GTEST_SKIP () << "no Xvfb";
+	// Another editor handed in its host's loop first: the process's timers run there.
+	RunLoopHost other;
+	auto* otherEditor = new VST3Editor (x.controller, "view", (kDataDir + "/test.uidesc").c_str ());
+	otherEditor->setFrame (&other);
+	ASSERT_TRUE (x.open ());
+	EXPECT_EQ (x.host.timers.size (), 1u) << "the paint timer is with the loop that reads the window's events";
+	EXPECT_TRUE (other.timers.empty ());
+	// It paints: the panel colour reaches the window.
+	x.pump ();
+	XImage* image = XGetImage (x.server.display, x.child, 390, 120, 1, 1, AllPlanes, ZPixmap);
+	ASSERT_NE (image, nullptr);
+	EXPECT_EQ (XGetPixel (image, 0, 0) & 0xFFFFFF, 0x101820u);
+	XDestroyImage (image);
+	x.editor->removed ();
+	EXPECT_TRUE (x.host.timers.empty ());
+	otherEditor->setFrame (nullptr);
+	otherEditor->release ();
 }
 
 } // namespace

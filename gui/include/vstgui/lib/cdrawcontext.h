@@ -212,6 +212,10 @@ CCoord stringWidth (const CFontDesc& font, const std::string& utf8);
 void extents (const CFontDesc& font, CCoord& ascent, CCoord& descent);
 // The family that fontconfig actually chose for a name.
 std::string resolvedFamily (const std::string& name);
+// The family name and size handed to cairo: valid UTF-8 (cairo refuses anything else and
+// stays in error) and a size of at most 10000 points.
+std::string cairoFamily (const CFontDesc& font);
+double cairoSize (const CFontDesc& font);
 // Lets go of the measuring context (before cairo's and fontconfig's own caches are torn down
 // at the end of a process, e.g. for leak checkers).
 void releaseCaches ();
@@ -239,7 +243,8 @@ protected:
 	void implDrawPath (const CGraphicsPath& path, PathDrawMode mode) override;
 
 private:
-	void begin ();
+	// False (and nothing saved) when the cairo context is in an error state: drawing is skipped.
+	bool begin ();
 	void end ();
 	void setSource (const CColor& color);
 	void applyLine ();

@@ -8,11 +8,16 @@
 
 namespace VSTGUI {
 
-// An ARGB image in device pixels.
+// Largest side of an image in device pixels (cairo's own limit).
+constexpr int kMaxSurfaceSize = 32767;
+
+// An ARGB image in device pixels; sides are clamped to 1 ... kMaxSurfaceSize.
 class COffscreenImage
 {
 public:
 	COffscreenImage (int width, int height);
+	// False when cairo could not make the surface (then nothing draws and no pixel is read).
+	bool isValid () const;
 	~COffscreenImage () noexcept;
 	COffscreenImage (const COffscreenImage&) = delete;
 	COffscreenImage& operator= (const COffscreenImage&) = delete;
@@ -30,6 +35,7 @@ private:
 };
 
 // Draws a view (and its children) at the zoom; the view's own top-left lands at pixel (0, 0).
+// Null when the picture would be larger than kMaxSurfaceSize or cannot be made.
 std::unique_ptr<COffscreenImage> renderView (CView* view, double zoom = 1.);
 // Draws the whole frame at its own zoom.
 std::unique_ptr<COffscreenImage> renderFrame (CFrame* frame);

@@ -250,6 +250,7 @@ protected:
 	CCoord textMargin {0.};
 	Style style;
 	float entryState {0.f};
+	bool mouseEditActive {false}; // between a handled down and its up or cancel
 };
 
 // A rotary control.

@@ -196,8 +196,13 @@ public:
 	}
 	bool usesGenericOptionMenu () const { return useGenericMenu; }
 	const GenericOptionMenuTheme& getGenericOptionMenuTheme () const { return menuTheme; }
+	// Where the pointer was last seen over the frame (frame coordinates): host wheel events
+	// carry no position of their own.
+	void setLastPointerPosition (const CPoint& where) { lastPointer = where; }
+	const CPoint& getLastPointerPosition () const { return lastPointer; }
 
 private:
+	CPoint lastPointer;
 	bool useGenericMenu {true};
 	GenericOptionMenuTheme menuTheme;
 };

@@ -4,6 +4,7 @@
 #include "../uidescription/uidescription.h"
 #include "../lib/cvstguitimer.h"
 
+#include "pluginterfaces/base/smartpointer.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <map>
@@ -101,6 +102,8 @@ public:
 protected:
 	void init ();
 	void updateRectFromZoom ();
+	// Unbinds every bound control that is not part of the view tree under root.
+	void unbindControlsOutside (CView* root);
 
 	Steinberg::Vst::EditController* controller;
 	SharedPointer<UIDescription> description;
@@ -108,7 +111,7 @@ protected:
 	CRect baseSize;
 	double zoomFactor {1.};
 	int32_t knobMode {kCircularMode};
-	std::map<int32_t, std::unique_ptr<ParameterBinding>> bindings;
+	std::map<int32_t, Steinberg::IPtr<ParameterBinding>> bindings; // counted: may go while in use
 	bool inOpen {false};
 };
 

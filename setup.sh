@@ -12,7 +12,7 @@ PACKAGES=(
     build-essential cmake pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     juce-modules-source-data
-    libcairo2-dev libx11-dev fonts-liberation fontconfig
+    libcairo2-dev libx11-dev libxtst-dev fonts-liberation fontconfig
     nlohmann-json3-dev
     xvfb
 )

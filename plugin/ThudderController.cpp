@@ -6,6 +6,7 @@
 
 #include "pluginterfaces/vst/ivstunits.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace TarnwellPlugin {
@@ -108,9 +109,16 @@ tresult readComponentState(ThudderController& controller, IBStream* stream) {
     return kResultOk;
 }
 
-IPlugView* createEditorView(ThudderController&, FIDString name) {
+namespace {
+std::atomic<EditorViewMaker> editorViewMaker{nullptr};
+} // namespace
+
+void setEditorViewMaker(EditorViewMaker maker) { editorViewMaker.store(maker); }
+
+IPlugView* createEditorView(ThudderController& controller, FIDString name) {
     if (!name || std::strcmp(name, "editor") != 0) return nullptr;
-    return nullptr; // the editor joins here once it exists
+    const EditorViewMaker maker = editorViewMaker.load();
+    return maker ? maker(controller) : nullptr;
 }
 
 } // namespace TarnwellPlugin

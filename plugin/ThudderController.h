@@ -42,8 +42,13 @@ private:
 // The processor's state stream read into the controller's parameters (no edits reported).
 Steinberg::tresult readComponentState(ThudderController& controller, Steinberg::IBStream* stream);
 
-// The editor for the view name "editor"; nothing (null) for any other name, and for now, until the
-// editor is built.
+// Makes the editor view for a controller. The editor is built apart from the plug-in core: the bundle
+// installs its maker when the module is loaded.
+using EditorViewMaker = Steinberg::IPlugView* (*)(ThudderController& controller);
+void setEditorViewMaker(EditorViewMaker maker);
+
+// The editor for the view name "editor" (made by the installed maker); null for any other name, and
+// while no maker is installed.
 Steinberg::IPlugView* createEditorView(ThudderController& controller, Steinberg::FIDString name);
 
 } // namespace TarnwellPlugin

@@ -167,11 +167,26 @@ TEST(ThudderControllerInterfaces, AnswersItsInterfacesButNoUnitInfo) {
     EXPECT_EQ(obj, nullptr);
 }
 
+namespace {
+ThudderController* editorMakerCalledFor = nullptr;
+IPlugView* fakeEditorMaker(ThudderController& controller) {
+    editorMakerCalledFor = &controller;
+    return reinterpret_cast<IPlugView*>(&editorMakerCalledFor); // never used as a view
+}
+} // namespace
+
 TEST(ThudderControllerInterfaces, StateCallsAndViews) {
     Controller ctl;
     EXPECT_EQ(ctl.c->setState(nullptr), kResultOk);
     EXPECT_EQ(ctl.c->getState(nullptr), kResultOk);
-    EXPECT_EQ(ctl.c->createView("editor"), nullptr); // no editor yet
+
+    // Only the exact view name "editor" reaches the installed maker, with this controller.
+    setEditorViewMaker(&fakeEditorMaker);
     EXPECT_EQ(ctl.c->createView("Editor"), nullptr);
     EXPECT_EQ(ctl.c->createView(nullptr), nullptr);
+    EXPECT_EQ(editorMakerCalledFor, nullptr);
+    EXPECT_EQ(ctl.c->createView("editor"), reinterpret_cast<IPlugView*>(&editorMakerCalledFor));
+    EXPECT_EQ(editorMakerCalledFor, ctl.c.get());
+    setEditorViewMaker(nullptr);
+    EXPECT_EQ(ctl.c->createView("editor"), nullptr);
 }

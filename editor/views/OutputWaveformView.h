@@ -1,0 +1,43 @@
+#pragma once
+
+// The oscilloscope of the wave area: a ring of trace points that the editor fills from the
+// visualization snapshots (16 points per snapshot, about 480 a second), drawn as the last 1, 4 or
+// 16 seconds over a dark grid. Takes no mouse input.
+
+#include "vstgui/vstgui.h"
+
+#include <cstdint>
+
+namespace TarnwellPlugin {
+
+class OutputWaveformView : public VSTGUI::CView {
+public:
+    static constexpr uint64_t kRingSize = 8192;
+    static constexpr int32_t kColumns = 128;
+    static constexpr int32_t kPointsPerSecond = 480;
+
+    OutputWaveformView();
+    ~OutputWaveformView() noexcept override;
+
+    void draw(VSTGUI::CDrawContext* context) override;
+
+    void setFrozen(bool state);
+    void setWindowSeconds(int32_t seconds);
+    // Empties the capture and waits for the next kick (a trigger count other than the current one).
+    void clearCapture();
+
+    // Written directly by the editor's snapshot step, which then invalidates the view.
+    float ring[kRingSize] = {};
+    uint64_t writePosition = 0; // ring index of the next point
+    uint64_t sampleCount = 0;   // valid points, saturating at kRingSize
+    bool hasData = false;
+    bool waitingForKick = false;
+    float lastBlockPeak = 0.0f;
+    uint64_t latestTriggerCount = 0;
+    uint64_t armedTriggerCount = 0;
+    bool autoScale = true;
+    bool frozen = false;
+    int32_t windowSeconds = 1;
+};
+
+} // namespace TarnwellPlugin

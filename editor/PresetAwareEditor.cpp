@@ -3,6 +3,7 @@
 #include "PresetAwareEditor.h"
 
 #include "EditorSizeFile.h"
+#include "public.sdk/source/common/openurl.h"
 #include "ThudderController.h"
 #include "views/EnvelopePreviewView.h"
 #include "views/OutputGateWorkspaceView.h"
@@ -45,6 +46,7 @@ GenericOptionMenuTheme editorMenuTheme() {
 PresetAwareEditor::PresetAwareEditor(Steinberg::Vst::EditController* controller_, const char* templateName,
                                      const char* uiDescFile)
 : AspectRatioVST3Editor(controller_, templateName, uiDescFile), controller(controller_) {
+    urlOpener = &Steinberg::openURLInDefaultApplication;
     if (auto* ours = dynamic_cast<ThudderController*>(controller_))
         visualizationRecord = &ours->visualizationSnapshot();
     // The callbacks capture only the editor; both timers die with it.

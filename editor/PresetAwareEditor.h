@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -142,8 +143,17 @@ public:
     std::vector<std::string> userPresetPaths;
     bool stepEditGuard = false;
 
+    // Runs inside each snapshot copy, between its loads (tests publish there to tear a copy).
+    std::function<void()> snapshotCopyHook;
+    // Opens the maker's web page (the about dialog's link); tests replace it.
+    bool (*urlOpener)(const std::string& address) = nullptr;
+
 private:
     void resetOverlaySlots();
+    void libraryValueChanged(VSTGUI::CControl* control);
+    void applyFactorySoundChoice(double value);
+    void stepPreset(int32_t direction);
+    void applyPresetMenuEntry(int32_t index);
     // The record of this editor's own controller (null when the controller is not ours).
     const SharedVisualizationSnapshot* visualizationRecord = nullptr;
 };

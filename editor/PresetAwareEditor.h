@@ -13,6 +13,7 @@
 #include "vstgui/plugin-bindings/vst3editor.h"
 #include "vstgui/vstgui.h"
 
+#include "base/source/fobject.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <array>
@@ -28,6 +29,7 @@ class HeaderArrowButton;
 class OutputGateWorkspaceView;
 class OutputMeterView;
 class OutputWaveformView;
+class ParameterFollower;
 class PluginOverlayView;
 class TempoDisplayView;
 class TempoModeSelector;
@@ -154,6 +156,9 @@ private:
     void applyFactorySoundChoice(double value);
     void stepPreset(int32_t direction);
     void applyPresetMenuEntry(int32_t index);
+    void applyFollowedParameterChanges();
+    // Host changes of the parameters that unbound controls show, applied on the UI timer.
+    Steinberg::IPtr<ParameterFollower> parameterFollower;
     // The record of this editor's own controller (null when the controller is not ours).
     const SharedVisualizationSnapshot* visualizationRecord = nullptr;
 };

@@ -143,8 +143,8 @@ void SoundEngine::Impl::applyIntake(IParameterChanges* changes) {
         ambience.clear();
         longReverb.clear();
     }
-    const int32_t ambienceType = parameters.listIndex(kAmbienceType, 5);
-    const int32_t longReverbSpace = parameters.listIndex(kLongReverbSpace, 5);
+    const int32 ambienceType = parameters.listIndex(kAmbienceType, 5);
+    const int32 longReverbSpace = parameters.listIndex(kLongReverbSpace, 5);
     const bool roomChanged = ambienceType != appliedAmbienceType || longReverbSpace != appliedLongReverbSpace;
     appliedAmbienceType = ambienceType;
     appliedLongReverbSpace = longReverbSpace;

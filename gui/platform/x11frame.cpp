@@ -230,7 +230,7 @@ private:
 			{
 				CRect r (e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width, e.xexpose.y + e.xexpose.height);
 				const double zoom = frame->getZoom ();
-				r = CRect (r.left / zoom, r.top / zoom, r.right / zoom + 1, r.bottom / zoom + 1);
+				r = CRect (r.left / zoom, r.top / zoom, r.right / zoom, r.bottom / zoom);
 				dirty.unite (r);
 				break;
 			}
@@ -322,7 +322,7 @@ private:
 		{
 			CairoDrawContext context (cr, CRect (0, 0, frame->getWidth (), frame->getHeight ()), zoom);
 			CDrawContext::Transform t (context, CGraphicsTransform ().translate (-x0 / zoom, -y0 / zoom));
-			context.setClipRect (update);
+			// The frame rounds the update out to the whole pixels of this image, as x0..x1 do.
 			frame->drawFrame (&context, &update);
 		}
 		cairo_destroy (cr);

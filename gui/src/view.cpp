@@ -513,10 +513,42 @@ void CFrame::invalidRect (const CRect& rect)
 		platformFrame->invalidRect (r);
 }
 
+namespace {
+// The smallest rectangle of whole device pixels around r (r in the context's local coordinates).
+CRect roundOutToDevicePixels (const CDrawContext& context, const CRect& r)
+{
+	const CGraphicsTransform& t = context.getCurrentTransform ();
+	CRect device = r;
+	t.transform (device);
+	device = CRect (std::floor (device.left), std::floor (device.top), std::ceil (device.right),
+	                std::ceil (device.bottom));
+	t.inverse ().transform (device);
+	return device;
+}
+} // namespace
+
 void CFrame::drawFrame (CDrawContext* context, const CRect* updateRect)
 {
+	if (!context)
+		return;
 	CRect r = updateRect ? *updateRect : size;
+	r.bound (size);
+	if (r.isEmpty ())
+	{
+		clearDirtyRect ();
+		return;
+	}
+	// A clip edge inside a device pixel would blend the new picture with what the pixel held
+	// before (black in a window's fresh image) and leave a dark seam: the repaint covers whole
+	// pixels, and views draw into them exactly as in a full repaint.
+	r = roundOutToDevicePixels (*context, r);
+	CRect oldClip;
+	context->getClipRect (oldClip);
+	CRect clip = r;
+	clip.bound (oldClip);
+	context->setClipRect (clip);
 	drawRect (context, r);
+	context->setClipRect (oldClip);
 	clearDirtyRect ();
 }
 

@@ -110,6 +110,120 @@ TEST (ViewTree, InvalidationReachesTheFrameInFrameCoordinates)
 }
 
 //------------------------------------------------------------------------
+// Partial repaints: at a zoom that puts view edges between device pixels, redrawing only the
+// dirty part must give exactly the pixels of a full redraw.
+namespace {
+struct PartialRepaintScene
+{
+	SharedPointer<CFrame> frame;
+	CColor patchColour {kRed};
+	CView* patch {nullptr};
+
+	explicit PartialRepaintScene (double zoom)
+	{
+		frame = owned (makeFrame (200, 120, CColor (0x10, 0x18, 0x20, 255)));
+		frame->setZoom (zoom);
+		auto* label = new CTextLabel (CRect (5.5, 20.25, 150.7, 44.6), "Rumble 13.3 Hz");
+		label->setBackColor (CColor (0x20, 0x30, 0x40, 255));
+		label->setFontColor (CColor (0xe0, 0xe8, 0xe8, 255));
+		label->setFrameColor (CColor (0x18, 0xc1, 0xcf, 255));
+		frame->addView (label);
+		auto* knob = new CKnob (CRect (60.3, 10.9, 100.3, 50.9), nullptr, -1, nullptr, nullptr, CPoint (),
+		                        CKnob::kCoronaDrawing | CKnob::kCoronaOutline);
+		knob->setHandleLineWidth (3.3);
+		knob->setValue (0.4f);
+		frame->addView (knob);
+		auto* button = new CTextButton (CRect (20.1, 60.7, 110.9, 84.2), nullptr, -1, "ENABLE");
+		frame->addView (button);
+		// Overlaps the label, so that its repaint has other views' pixels at its edges.
+		patch = new LambdaView (CRect (13.3, 17.7, 23.7, 26.8), [this] (CDrawContext* c, const CRect& r) {
+			c->setFillColor (patchColour);
+			c->drawRect (r, kDrawFilled);
+			c->setFrameColor (kWhiteCColor);
+			c->setLineWidth (1.3);
+			c->drawEllipse (r, kDrawStroked);
+		});
+		frame->addView (patch);
+	}
+	void change ()
+	{
+		patchColour = kBlue;
+		patch->invalid ();
+	}
+	std::unique_ptr<COffscreenImage> full () const
+	{
+		auto image = renderFrame (frame);
+		return image;
+	}
+	// Draws the frame (or its part rect) into an image whose top-left pixel is device pixel (x0, y0).
+	void drawInto (COffscreenImage& image, const CRect* rect, int x0 = 0, int y0 = 0) const
+	{
+		const double zoom = frame->getZoom ();
+		cairo_t* cr = cairo_create (image.getSurface ());
+		{
+			CairoDrawContext context (cr, frame->getViewSize (), zoom);
+			CDrawContext::Transform t (context, CGraphicsTransform ().translate (-x0 / zoom, -y0 / zoom));
+			frame->drawFrame (&context, rect);
+		}
+		cairo_destroy (cr);
+		cairo_surface_flush (image.getSurface ());
+	}
+};
+
+::testing::AssertionResult samePixels (const COffscreenImage& expected, const COffscreenImage& actual, int x0 = 0,
+                                       int y0 = 0)
+{
+	int differing = 0;
+	std::ostringstream first;
+	for (int y = 0; y < actual.getHeight (); ++y)
+		for (int x = 0; x < actual.getWidth (); ++x)
+		{
+			const CColor a = actual.getPixel (x, y), e = expected.getPixel (x + x0, y + y0);
+			if (a != e)
+			{
+				if (differing++ < 4)
+					first << " (" << x + x0 << "," << y + y0 << "): got " << int (a.red) << "," << int (a.green)
+					      << "," << int (a.blue) << "," << int (a.alpha) << " expected " << int (e.red) << ","
+					      << int (e.green) << "," << int (e.blue) << "," << int (e.alpha);
+			}
+		}
+	if (differing == 0)
+		return ::testing::AssertionSuccess ();
+	return ::testing::AssertionFailure () << differing << " pixels differ:" << first.str ();
+}
+} // namespace
+
+TEST (PartialRepaint, GivesThePixelsOfAFullRepaint)
+{
+	for (double zoom : {0.65, 0.77, 1.3, 1.0})
+	{
+		PartialRepaintScene scene (zoom);
+		auto before = scene.full ();
+		ASSERT_NE (before, nullptr);
+		scene.change ();
+		const CRect dirty = scene.frame->getDirtyRect ();
+		ASSERT_EQ (dirty, CRect (13.3, 17.7, 23.7, 26.8)) << zoom;
+
+		// Into the picture of the last full repaint.
+		PartialRepaintScene reference (zoom);
+		reference.change ();
+		auto after = reference.full ();
+		scene.drawInto (*before, &dirty);
+		EXPECT_TRUE (samePixels (*after, *before)) << "zoom " << zoom << ", into the previous picture";
+
+		// Into a fresh patch of whole pixels, as a window's paint does.
+		scene.change ();
+		const int x0 = static_cast<int> (std::floor (dirty.left * zoom));
+		const int y0 = static_cast<int> (std::floor (dirty.top * zoom));
+		const int x1 = static_cast<int> (std::ceil (dirty.right * zoom));
+		const int y1 = static_cast<int> (std::ceil (dirty.bottom * zoom));
+		COffscreenImage patch (x1 - x0, y1 - y0);
+		scene.drawInto (patch, &dirty, x0, y0);
+		EXPECT_TRUE (samePixels (*after, patch, x0, y0)) << "zoom " << zoom << ", into a fresh patch";
+	}
+}
+
+//------------------------------------------------------------------------
 // Mouse dispatch: a probe view logs what reaches it and answers as configured.
 struct Log
 {

@@ -119,6 +119,14 @@ tresult PLUGIN_API VSTGUIEditor::setFrame (IPlugFrame* newFrame)
 	return EditorView::setFrame (newFrame);
 }
 
+tresult PLUGIN_API VSTGUIEditor::setContentScaleFactor (ScaleFactor factor)
+{
+	if (!std::isfinite (factor) || factor <= 0.f || factor > 16.f)
+		return kInvalidArgument;
+	contentScaleFactor = factor;
+	return kResultTrue;
+}
+
 } // namespace Vst
 } // namespace Steinberg
 
@@ -336,9 +344,22 @@ void VST3Editor::init ()
 
 void VST3Editor::updateRectFromZoom ()
 {
-	ViewRect r (0, 0, static_cast<int32> (std::lround (baseSize.getWidth () * zoomFactor)),
-	            static_cast<int32> (std::lround (baseSize.getHeight () * zoomFactor)));
+	const double scale = getAbsScaleFactor ();
+	ViewRect r (0, 0, static_cast<int32> (std::lround (baseSize.getWidth () * scale)),
+	            static_cast<int32> (std::lround (baseSize.getHeight () * scale)));
 	setRect (r);
+}
+
+void VST3Editor::applyScale ()
+{
+	updateRectFromZoom ();
+	if (frame)
+		frame->setZoom (getAbsScaleFactor ());
+	if (plugFrame && isAttached ())
+	{
+		ViewRect r = getRect ();
+		plugFrame->resizeView (this, &r);
+	}
 }
 
 bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
@@ -363,6 +384,7 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 	view->setMouseableArea (baseSize);
 	frame = new CFrame (baseSize, this);
 	frame->addView (view);
+	frame->setZoom (getAbsScaleFactor ()); // before the window is made, which takes its size
 	bool ok = false;
 	if (type == PlatformType::kOffscreen)
 		ok = frame->open (parent, type);
@@ -376,7 +398,6 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 		inOpen = false;
 		return false;
 	}
-	frame->setZoom (zoomFactor);
 	updateRectFromZoom ();
 	inOpen = false;
 	return true;
@@ -398,15 +419,16 @@ bool VST3Editor::setZoomFactor (double factor)
 	if (!std::isfinite (factor) || factor <= 0.)
 		return false;
 	zoomFactor = factor;
-	updateRectFromZoom ();
-	if (frame)
-		frame->setZoom (factor);
-	if (plugFrame && isAttached ())
-	{
-		ViewRect r = getRect ();
-		plugFrame->resizeView (this, &r);
-	}
+	applyScale ();
 	return true;
+}
+
+tresult PLUGIN_API VST3Editor::setContentScaleFactor (ScaleFactor factor)
+{
+	const tresult result = VSTGUIEditor::setContentScaleFactor (factor);
+	if (result == kResultTrue)
+		applyScale ();
+	return result;
 }
 
 void VST3Editor::valueChanged (CControl* control)
@@ -545,11 +567,43 @@ tresult PLUGIN_API VST3Editor::checkSizeConstraint (ViewRect* rect)
 }
 
 //------------------------------------------------------------------------
+double AspectRatioVST3Editor::clampZoom (double factor) const
+{
+	return std::max (minZoomFactor, std::min (factor, maxZoomFactor));
+}
+
+void AspectRatioVST3Editor::setMinZoomFactor (double factor)
+{
+	if (!std::isfinite (factor) || factor <= 0.)
+		return;
+	minZoomFactor = factor;
+	if (clampZoom (zoomFactor) != zoomFactor)
+		setZoomFactor (zoomFactor);
+}
+
+void AspectRatioVST3Editor::setMaxZoomFactor (double factor)
+{
+	if (!std::isfinite (factor) || factor <= 0.)
+		return;
+	maxZoomFactor = factor;
+	if (clampZoom (zoomFactor) != zoomFactor)
+		setZoomFactor (zoomFactor);
+}
+
 bool AspectRatioVST3Editor::setZoomFactor (double factor)
 {
 	if (!std::isfinite (factor) || factor <= 0.)
 		return false;
-	return VST3Editor::setZoomFactor (std::max (factor, minZoomFactor));
+	return VST3Editor::setZoomFactor (clampZoom (factor));
+}
+
+// The zoom at which the template fits the rectangle (the host's sizes are device pixels).
+double AspectRatioVST3Editor::zoomForSize (const ViewRect& rect) const
+{
+	const double w = std::max<double> (0., rect.getWidth ());
+	const double h = std::max<double> (0., rect.getHeight ());
+	const double fit = std::min (w / baseSize.getWidth (), h / baseSize.getHeight ()) / contentScaleFactor;
+	return clampZoom (std::isfinite (fit) ? fit : minZoomFactor);
 }
 
 tresult PLUGIN_API AspectRatioVST3Editor::checkSizeConstraint (ViewRect* rect)
@@ -558,11 +612,9 @@ tresult PLUGIN_API AspectRatioVST3Editor::checkSizeConstraint (ViewRect* rect)
 		return kInvalidArgument;
 	if (baseSize.getWidth () <= 0. || baseSize.getHeight () <= 0.)
 		return kResultFalse;
-	const double zx = rect->getWidth () / baseSize.getWidth ();
-	const double zy = rect->getHeight () / baseSize.getHeight ();
-	const double zoom = std::max (minZoomFactor, std::min (zx, zy));
-	rect->right = rect->left + static_cast<int32> (std::lround (baseSize.getWidth () * zoom));
-	rect->bottom = rect->top + static_cast<int32> (std::lround (baseSize.getHeight () * zoom));
+	const double scale = zoomForSize (*rect) * contentScaleFactor;
+	rect->right = rect->left + static_cast<int32> (std::lround (baseSize.getWidth () * scale));
+	rect->bottom = rect->top + static_cast<int32> (std::lround (baseSize.getHeight () * scale));
 	return kResultTrue;
 }
 
@@ -571,12 +623,11 @@ tresult PLUGIN_API AspectRatioVST3Editor::onSize (ViewRect* newSize)
 	if (!newSize)
 		return kInvalidArgument;
 	ViewRect r = *newSize;
-	checkSizeConstraint (&r);
-	if (baseSize.getWidth () > 0.)
+	if (checkSizeConstraint (&r) == kResultTrue)
 	{
-		zoomFactor = std::max (minZoomFactor, r.getWidth () / baseSize.getWidth ());
+		zoomFactor = zoomForSize (r);
 		if (frame)
-			frame->setZoom (zoomFactor);
+			frame->setZoom (getAbsScaleFactor ());
 	}
 	return EditorView::onSize (&r);
 }

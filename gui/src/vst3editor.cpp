@@ -7,7 +7,9 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "public.sdk/source/vst/vstparameters.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace Steinberg {
 namespace Vst {
@@ -182,7 +184,8 @@ void toUTF16 (const std::string& in, Vst::String128 out)
 class ParameterBinding : public FObject
 {
 public:
-	ParameterBinding (Vst::EditController* c, Vst::Parameter* p) : controller (c), parameter (p)
+	ParameterBinding (Vst::EditController* c, Vst::Parameter* p, std::thread::id ui)
+	: controller (c), parameter (p), uiThread (ui)
 	{
 		parameter->addRef ();
 		parameter->addDependent (this);
@@ -190,6 +193,9 @@ public:
 	~ParameterBinding () override
 	{
 		parameter->removeDependent (this);
+		// A notification from another thread may still be setting the flag.
+		while (foreignUpdates.load (std::memory_order_acquire) > 0)
+			std::this_thread::yield ();
 		parameter->release ();
 	}
 
@@ -217,10 +223,32 @@ public:
 	const std::vector<SharedPointer<CControl>>& getControls () const { return controls; }
 	size_t size () const { return controls.size (); }
 
+	// The parameter's change notification, on whatever thread changed it. Views are only ever
+	// touched on the UI thread: from another thread the change is marked, and the editor's
+	// timer applies it with the value the parameter has then.
 	void PLUGIN_API update (FUnknown*, int32 message) override
 	{
 		if (message != IDependent::kChanged)
 			return;
+		if (std::this_thread::get_id () != uiThread)
+		{
+			foreignUpdates.fetch_add (1, std::memory_order_acq_rel);
+			pending.store (true, std::memory_order_release);
+			foreignUpdates.fetch_sub (1, std::memory_order_acq_rel);
+			return;
+		}
+		apply ();
+	}
+	// UI thread: applies a change that another thread announced.
+	void applyPending ()
+	{
+		if (pending.load (std::memory_order_acquire))
+			apply ();
+	}
+
+	void apply ()
+	{
+		pending.exchange (false, std::memory_order_acq_rel); // the value read below covers it
 		// A follow-up may change tags and so drop this binding while it runs.
 		IPtr<ParameterBinding> keep (this);
 		const float v = static_cast<float> (controller->getParamNormalized (getId ()));
@@ -306,6 +334,9 @@ private:
 	Vst::Parameter* parameter;
 	std::vector<SharedPointer<CControl>> controls;
 	int32 editCount {0};
+	const std::thread::id uiThread;
+	std::atomic<bool> pending {false};
+	std::atomic<int> foreignUpdates {0};
 };
 
 //------------------------------------------------------------------------
@@ -331,6 +362,7 @@ VST3Editor::~VST3Editor ()
 
 void VST3Editor::init ()
 {
+	uiThread = std::this_thread::get_id ();
 	UpdateHandler::instance (); // parameter change notifications go through it
 	if (description && description->parse ())
 		if (auto attrs = description->getViewAttributes (templateName.c_str ()))
@@ -371,6 +403,7 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 	if (type != PlatformType::kOffscreen && !parent)
 		return false;
 	inOpen = true;
+	uiThread = std::this_thread::get_id ();
 	CView* view = description->createView (templateName.c_str (), this);
 	if (!view)
 	{
@@ -399,6 +432,7 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 		return false;
 	}
 	updateRectFromZoom ();
+	pendingChangesTimer = makeOwned<CVSTGUITimer> ([this] (CVSTGUITimer*) { applyPendingParameterChanges (); }, 16, true);
 	inOpen = false;
 	return true;
 }
@@ -408,6 +442,11 @@ void PLUGIN_API VST3Editor::close ()
 	if (!frame)
 		return;
 	CFrame* f = frame;
+	if (pendingChangesTimer)
+	{
+		pendingChangesTimer->stop ();
+		pendingChangesTimer = nullptr;
+	}
 	f->onMouseCancel (); // ends any edit in progress while the bindings still exist
 	bindings.clear ();
 	frame = nullptr;
@@ -483,7 +522,7 @@ void VST3Editor::bindControl (CControl* control)
 		return;
 	auto& entry = bindings[tag];
 	if (!entry)
-		entry = Steinberg::owned (new ParameterBinding (controller, parameter));
+		entry = Steinberg::owned (new ParameterBinding (controller, parameter, uiThread));
 	IPtr<ParameterBinding> binding = entry; // add () notifies the control, which may rebind
 	binding->add (control);
 }
@@ -524,6 +563,17 @@ void VST3Editor::unbindControlsOutside (CView* root)
 				outside.push_back (c);
 	for (const auto& c : outside)
 		unbindControl (c.get ());
+}
+
+void VST3Editor::applyPendingParameterChanges ()
+{
+	// Only the bindings that still exist; a follow-up may drop any of them.
+	std::vector<IPtr<ParameterBinding>> current;
+	current.reserve (bindings.size ());
+	for (const auto& [tag, binding] : bindings)
+		current.push_back (binding);
+	for (auto& binding : current)
+		binding->applyPending ();
 }
 
 size_t VST3Editor::getBoundControlCount (int32_t tag) const

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace VSTGUI;
 using namespace Steinberg;
@@ -90,9 +91,11 @@ class TestEditor : public AspectRatioVST3Editor
 public:
 	using AspectRatioVST3Editor::AspectRatioVST3Editor;
 	std::vector<std::pair<int32_t, bool>> seen;
+	std::vector<std::thread::id> seenOn;
 	void valueChanged (CControl* c) override
 	{
 		seen.emplace_back (c->getTag (), c->isEditing ());
+		seenOn.push_back (std::this_thread::get_id ());
 		AspectRatioVST3Editor::valueChanged (c);
 	}
 };
@@ -851,6 +854,101 @@ TEST (Editor, ZoomLimits)
 	EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), 1.6) << "the minimum wins over the maximum";
 	EXPECT_FALSE (f.editor->setZoomFactor (std::nan ("")));
 	EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), 1.6);
+}
+
+//------------------------------------------------------------------------
+// A host may change parameters from its audio or state thread: the views follow on the UI
+// thread's next timer tick, with the value current then.
+TEST (Binding, ChangesFromAnotherThreadReachTheViewsOnTheUIThread)
+{
+	ManualRunLoop loop;
+	RunLoop::set (&loop);
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		auto* knob = f.find<CKnob> (100);
+		auto* button = f.find<CTextButton> (102);
+		ASSERT_NE (knob, nullptr);
+		ASSERT_NE (button, nullptr);
+		const float knobBefore = knob->getValueNormalized ();
+		f.editor->getFrame ()->clearDirtyRect ();
+		std::thread host ([&] {
+			f.controller->setParamNormalized (100, 0.25);
+			f.controller->setParamNormalized (100, 0.75); // only the last value is shown
+			f.controller->setParamNormalized (102, 1.0);
+		});
+		host.join ();
+		EXPECT_EQ (knob->getValueNormalized (), knobBefore) << "nothing is touched on the host's thread";
+		EXPECT_EQ (button->getValue (), 0.f);
+		EXPECT_TRUE (f.editor->seen.empty ());
+		EXPECT_TRUE (f.editor->getFrame ()->getDirtyRect ().isEmpty ()) << "nor redrawn";
+
+		loop.advance (20);
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.75f);
+		EXPECT_EQ (button->getValue (), 1.f);
+		EXPECT_EQ (f.editor->seen, (std::vector<std::pair<int32_t, bool>> {{100, false}, {102, false}}));
+		for (const auto& id : f.editor->seenOn)
+			EXPECT_EQ (id, std::this_thread::get_id ());
+		EXPECT_FALSE (f.editor->getFrame ()->getDirtyRect ().isEmpty ());
+		EXPECT_EQ (f.handler.str (), "") << "a host change is not sent back";
+		loop.advance (100);
+		EXPECT_EQ (f.editor->seen.size (), 2u) << "each change is applied once";
+
+		// Changes on the UI thread itself still take effect at once.
+		f.controller->setParamNormalized (100, 0.5);
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.5f);
+		EXPECT_EQ (f.editor->seen.size (), 3u);
+
+		// A binding that goes while its change is pending is not touched: the knob's tag goes
+		// to -1, which drops the binding of parameter 100.
+		f.editor->seen.clear ();
+		std::thread again ([&] { f.controller->setParamNormalized (100, 0.1); });
+		again.join ();
+		knob->setTag (-1);
+		EXPECT_EQ (f.editor->getBoundControlCount (100), 0u);
+		loop.advance (20);
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.5f);
+		EXPECT_TRUE (f.editor->seen.empty ());
+
+		// Nor after the editor closed.
+		std::thread late ([&] { f.controller->setParamNormalized (102, 0.0); });
+		late.join ();
+		f.editor->removed ();
+		EXPECT_EQ (loop.getNbTimers (), 0u) << "the editor's timer went with it";
+		loop.advance (20);
+		EXPECT_TRUE (f.editor->seen.empty ());
+	}
+	RunLoop::clear (&loop);
+}
+
+// A host thread that keeps changing parameters while the UI thread applies them: the views end
+// at the last values.
+TEST (Binding, ChangesWhileTheUIThreadAppliesEndAtTheLastValues)
+{
+	ManualRunLoop loop;
+	RunLoop::set (&loop);
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		auto* knob = f.find<CKnob> (100);
+		ASSERT_NE (knob, nullptr);
+		std::atomic<bool> go {false};
+		std::thread host ([&] {
+			while (!go.load ())
+				std::this_thread::yield ();
+			for (int i = 0; i <= 500; ++i)
+				f.controller->setParamNormalized (i % 2 ? 100 : 177, (i % 10) / 10.);
+		});
+		go = true;
+		for (int i = 0; i < 50; ++i)
+			loop.advance (16);
+		host.join ();
+		loop.advance (16);
+		// The last change of parameter 100 was i = 499: 0.9.
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.9f);
+		f.editor->removed ();
+	}
+	RunLoop::clear (&loop);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <thread>
 
 namespace Steinberg {
 namespace Linux { class IRunLoop; }
@@ -112,6 +113,9 @@ public:
 	void unbindControl (CControl* control);
 	// Number of controls bound to a parameter (tests).
 	size_t getBoundControlCount (int32_t tag) const;
+	// Applies the parameter changes that other threads made since the last time (the editor's
+	// 16 ms timer calls it on the UI thread).
+	void applyPendingParameterChanges ();
 
 protected:
 	void init ();
@@ -130,6 +134,8 @@ protected:
 	double zoomFactor {1.};
 	int32_t knobMode {kCircularMode};
 	std::map<int32_t, Steinberg::IPtr<ParameterBinding>> bindings; // counted: may go while in use
+	std::thread::id uiThread; // the one that made and opened the editor
+	SharedPointer<CVSTGUITimer> pendingChangesTimer;
 	bool inOpen {false};
 };
 

@@ -416,6 +416,7 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 	view->setViewSize (baseSize, false);
 	view->setMouseableArea (baseSize);
 	frame = new CFrame (baseSize, this);
+	frame->enableTooltips (true);
 	frame->addView (view);
 	frame->setZoom (getAbsScaleFactor ()); // before the window is made, which takes its size
 	bool ok = false;

@@ -951,4 +951,24 @@ TEST (Binding, ChangesWhileTheUIThreadAppliesEndAtTheLastValues)
 	RunLoop::clear (&loop);
 }
 
+TEST (Editor, ShowsTooltips)
+{
+	ManualRunLoop loop;
+	RunLoop::set (&loop);
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		CFrame* frame = f.editor->getFrame ();
+		EXPECT_TRUE (frame->tooltipsEnabled ());
+		f.find<CKnob> (100)->setTooltipText ("Gain of the kick");
+		CPoint p (50, 90);
+		frame->onMouseMoved (p, 0);
+		loop.advance (500);
+		EXPECT_EQ (frame->getVisibleTooltipText (), "Gain of the kick");
+		f.editor->removed ();
+		loop.advance (1000);
+	}
+	RunLoop::clear (&loop);
+}
+
 } // namespace

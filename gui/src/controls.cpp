@@ -236,6 +236,8 @@ void CTextEdit::takeFocus ()
 	editBuffer = text;
 	caret = editBuffer.size ();
 	invalid ();
+	if (frame)
+		frame->updateKeyboardFocus ();
 }
 
 void CTextEdit::looseFocus ()
@@ -249,6 +251,8 @@ void CTextEdit::commit ()
 	editingText = false;
 	text = editBuffer;
 	invalid ();
+	if (CFrame* frame = getFrame ())
+		frame->updateKeyboardFocus ();
 	beginEdit ();
 	valueChanged ();
 	endEdit ();
@@ -290,6 +294,7 @@ int32_t CTextEdit::onKeyDown (VstKeyCode& key)
 				editBuffer.erase (caret, nextCodePoint (editBuffer, caret) - caret);
 			invalid ();
 			return 1;
+		case VKEY_SPACE: insertText (" "); return 1; // hosts forward Space as a virtual key
 		case VKEY_HOME: caret = 0; invalid (); return 1;
 		case VKEY_END: caret = editBuffer.size (); invalid (); return 1;
 		case VKEY_LEFT: caret = prevCodePoint (editBuffer, caret); invalid (); return 1;
@@ -313,6 +318,8 @@ int32_t CTextEdit::onKeyDown (VstKeyCode& key)
 			bWasReturnPressed = false;
 			if (frame && frame->getFocusView () == this)
 				frame->setFocusView (nullptr);
+			if (frame)
+				frame->updateKeyboardFocus ();
 			invalid ();
 			return 1;
 		}

@@ -734,6 +734,7 @@ void CFrame::close ()
 	}
 	onMouseCancel ();
 	setFocusView (nullptr);
+	updateKeyboardFocus (); // given back even if the focus view is kept
 	removeAll (true);
 	platformFrame.reset ();
 	forget ();
@@ -761,6 +762,18 @@ void CFrame::setFocusView (CView* view)
 	// The old view may have moved the focus itself while letting it go.
 	if (focusView == view && view)
 		view->takeFocus ();
+	updateKeyboardFocus ();
+}
+
+void CFrame::updateKeyboardFocus ()
+{
+	auto* edit = dynamic_cast<CTextEdit*> (focusView);
+	const bool want = edit && edit->isEditingText () && !inClose;
+	if (want == keyboardFocus)
+		return;
+	keyboardFocus = want;
+	if (platformFrame)
+		platformFrame->setKeyboardFocus (want);
 }
 
 void CFrame::invalidRect (const CRect& rect)

@@ -69,6 +69,8 @@ VSTGUI::VstKeyCode toKeyCode (char16 key, int16 keyCode, int16 modifiers)
 		k.virt = static_cast<unsigned char> (keyCode);
 	else
 		k.character = key;
+	if (k.virt == VSTGUI::VKEY_SPACE)
+		k.character = ' '; // the key and its character: text fields type it
 	k.modifier = static_cast<unsigned char> (modifiers & 0x0F);
 	return k;
 }

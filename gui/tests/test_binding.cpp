@@ -971,4 +971,36 @@ TEST (Editor, ShowsTooltips)
 	RunLoop::clear (&loop);
 }
 
+// Hosts forward Space in any of three ways; a text field being typed into takes each as a space,
+// and without one the host keeps the key (its transport).
+TEST (Editor, SpaceFromTheHostTypesASpace)
+{
+	struct Case
+	{
+		const char* name;
+		char16 key;
+		int16 keyCode;
+	};
+	const Case cases[] = {
+	    {"the character alone", ' ', 0},
+	    {"the character and the virtual key", ' ', VKEY_SPACE},
+	    {"the virtual key alone", 0, VKEY_SPACE},
+	};
+	for (const auto& k : cases)
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ()) << k.name;
+		EXPECT_EQ (f.editor->onKeyDown (k.key, k.keyCode, 0), kResultFalse) << k.name << ": no text field";
+		f.mouse ("down", 60, 160);
+		auto* edit = dynamic_cast<CTextEdit*> (f.editor->getFrame ()->getFocusView ());
+		ASSERT_NE (edit, nullptr) << k.name;
+		f.editor->onKeyDown (0, VKEY_END, 0);
+		EXPECT_EQ (f.editor->onKeyDown (k.key, k.keyCode, 0), kResultTrue) << k.name;
+		f.editor->onKeyDown ('x', 0, 0);
+		EXPECT_EQ (edit->getEditText (), "name x") << k.name;
+		f.editor->onKeyDown (0, VKEY_RETURN, 0);
+		EXPECT_EQ (edit->getText (), "name x") << k.name;
+	}
+}
+
 } // namespace

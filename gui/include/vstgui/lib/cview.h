@@ -194,6 +194,10 @@ public:
 	virtual void invalidRect (const CRect& rect) = 0; // frame coordinates, unzoomed
 	virtual void setSize (const CRect& rect) = 0;     // device pixels
 	virtual PlatformType getPlatformType () const = 0;
+	// The window takes the window system's keyboard focus while text is typed into the frame
+	// (true) and gives it back to where it was when the typing ends (false): otherwise the
+	// host's own keyboard shortcuts stay the host's.
+	virtual void setKeyboardFocus (bool /*state*/) {}
 	void setupGenericOptionMenu (bool use, GenericOptionMenuTheme* theme = nullptr)
 	{
 		useGenericMenu = use;
@@ -258,6 +262,10 @@ public:
 
 	void setFocusView (CView* view);
 	CView* getFocusView () const { return focusView; }
+	// Internal: asks the platform frame for the keyboard focus while a text edit with the focus
+	// is editing, and lets it go otherwise.
+	void updateKeyboardFocus ();
+	bool hasKeyboardFocus () const { return keyboardFocus; }
 
 	// Invalidation: the union of what was asked to be redrawn since the last draw.
 	void invalidRect (const CRect& rect) override;
@@ -305,6 +313,7 @@ private:
 	CView* focusView {nullptr};
 	CRect dirtyRect;
 	bool inClose {false};
+	bool keyboardFocus {false};
 
 	struct Tooltip;
 	std::unique_ptr<Tooltip> tooltip;

@@ -12,7 +12,7 @@ using Linux::IEventHandler;
 using Linux::ITimerHandler;
 using Linux::TimerInterval;
 
-PlugFrameRunLoop::PlugFrameRunLoop () = default;
+PlugFrameRunLoop::PlugFrameRunLoop (ClockKind clock) : manualClock (clock == kManualClock) {}
 
 PlugFrameRunLoop::~PlugFrameRunLoop () = default;
 
@@ -193,6 +193,11 @@ void PlugFrameRunLoop::pump (int milliseconds) { pumpFor (std::chrono::milliseco
 
 void PlugFrameRunLoop::pumpFor (Clock::duration duration)
 {
+	if (manualClock)
+	{
+		advanceBy (duration); // no time would pass while waiting
+		return;
+	}
 	const auto end = now () + duration;
 	do
 	{
@@ -226,9 +231,11 @@ bool PlugFrameRunLoop::pumpUntil (const std::function<bool ()>& done, int timeou
 	return done ();
 }
 
-void PlugFrameRunLoop::advance (int milliseconds)
+void PlugFrameRunLoop::advance (int milliseconds) { advanceBy (std::chrono::milliseconds (std::max (milliseconds, 0))); }
+
+void PlugFrameRunLoop::advanceBy (Clock::duration duration)
 {
-	const auto end = now () + std::chrono::milliseconds (std::max (milliseconds, 0));
+	const auto end = now () + std::max (duration, Clock::duration::zero ());
 	for (;;)
 	{
 		dispatchFds (0);

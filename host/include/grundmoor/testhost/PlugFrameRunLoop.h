@@ -48,8 +48,14 @@ public:
 		std::uint64_t timerCallbacks = 0;
 	};
 
+	enum ClockKind
+	{
+		kRealClock,  // time passes as it does
+		kManualClock // time passes only in advance () (and pump, which then advances)
+	};
+
 	/** Starts with one reference, the creator's (Steinberg::owned takes it). */
-	PlugFrameRunLoop ();
+	explicit PlugFrameRunLoop (ClockKind clock = kRealClock);
 
 	//--- IPlugFrame --------------------------------------------------------------------------
 	/** As hosts do: resizes the window (the handler), then calls the view's onSize. */
@@ -88,8 +94,10 @@ public:
 	/** Pumps until done () is true (checked after every round) or the timeout; its last answer. */
 	bool pumpUntil (const std::function<bool ()>& done, int timeoutMilliseconds);
 	/** Runs the timers as if that much time passed, each as often as its interval fits (fds are
-	 * polled without waiting); returns at once. */
+	 * polled without waiting); returns at once. With the manual clock, the loop's time is exactly
+	 * what advance () added up. */
 	void advance (int milliseconds);
+	void advanceBy (Clock::duration duration);
 
 protected:
 	/** Only release () ends it. */
@@ -111,7 +119,7 @@ private:
 		Clock::time_point due;
 	};
 
-	Clock::time_point now () const { return Clock::now () + virtualOffset; }
+	Clock::time_point now () const { return (manualClock ? Clock::time_point {} : Clock::now ()) + virtualOffset; }
 	/** Calls the handlers of readable fds; waits up to timeout for one. */
 	void dispatchFds (int timeoutMilliseconds);
 	/** Fires each timer due at or before limit once, earliest first; returns how many fired. */
@@ -123,6 +131,7 @@ private:
 	std::vector<EventEntry> eventHandlers;
 	std::vector<TimerEntry> timers;
 	std::uint64_t nextSerial = 1;
+	bool manualClock;
 	Clock::duration virtualOffset {};
 	Totals counts;
 	ResizeHandler onResize;

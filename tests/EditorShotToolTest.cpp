@@ -2,6 +2,7 @@
 #include "BundleFixture.h"
 
 #include "grundmoor/testhost/EditorLayout.h"
+#include "grundmoor/testhost/Environment.h"
 #include "grundmoor/testhost/Screenshot.h"
 #include "grundmoor/testhost/VirtualDisplay.h"
 
@@ -20,13 +21,6 @@ namespace {
 std::string tool() { return BundleFixture::quoted(GRUNDMOOR_EDITOR_SHOT_TOOL); }
 std::string bundleOption() { return " --bundle " + BundleFixture::quoted(BundleFixture::bundlePath()); }
 
-std::filesystem::path outputDir(const std::string& name) {
-    const auto dir = std::filesystem::path(GRUNDMOOR_TEST_OUTPUT_DIR) / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 } // namespace
 
 TEST(EditorShotTool, WritesAPictureOfTheWholeEditorAtTheZoom) {
@@ -34,7 +28,8 @@ TEST(EditorShotTool, WritesAPictureOfTheWholeEditorAtTheZoom) {
     const auto layout = EditorLayout::fromFile(EditorLayout::descriptionOfBundle(BundleFixture::bundlePath()));
     const auto base = layout.templateRect();
     ASSERT_TRUE(base.has_value());
-    const auto dir = outputDir("editor-shot-test");
+    const TemporaryFolder folder("editor-shot-test");
+    const auto& dir = folder.path();
 
     struct Case {
         const char* options;

@@ -139,7 +139,15 @@ ViewRect EditorSession::viewSize () const
 
 double EditorSession::zoom () const
 {
-	const auto base = layout ().templateRect ();
+	std::optional<EditorRect> base;
+	try
+	{
+		base = layout ().templateRect ();
+	}
+	catch (const HostError&)
+	{
+		// A bundle without a readable description: its editor's points are taken as pixels.
+	}
 	if (!base || base->width <= 0)
 		return 1.0;
 	return viewSize ().getWidth () / base->width;

@@ -85,7 +85,7 @@ public:
 	bool isAttached () const { return embedding && embedding->isAttached (); }
 	/** getSize of the view as it is now. */
 	Steinberg::ViewRect viewSize () const;
-	/** The view's width over the template's (the editor's zoom). */
+	/** The view's width over the template's (the editor's zoom); 1 without a description. */
 	double zoom () const;
 	bool waitForDrawn (int timeoutMilliseconds = 10000);
 

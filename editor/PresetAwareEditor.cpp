@@ -3,6 +3,9 @@
 #include "PresetAwareEditor.h"
 
 #include "EditorSizeFile.h"
+#include "ParameterFollower.h"
+#include "ParameterIds.h"
+#include "public.sdk/source/common/openurl.h"
 #include "ThudderController.h"
 #include "views/EnvelopePreviewView.h"
 #include "views/OutputGateWorkspaceView.h"
@@ -20,6 +23,12 @@ namespace {
 constexpr uint32_t kVisualizationIntervalMs = 33;
 constexpr uint32_t kWindowPlacementIntervalMs = 100;
 constexpr double kWindowPlacementMargin = 30.0;
+
+// What a followed parameter's change brings up to date.
+enum FollowedChange : uint32_t {
+    kTempoViewsChanged = 1u << 0,
+    kLfoButtonsChanged = 1u << 1,
+};
 
 // The colours of every option menu of the editor, the preset menu included.
 GenericOptionMenuTheme editorMenuTheme() {
@@ -45,8 +54,14 @@ GenericOptionMenuTheme editorMenuTheme() {
 PresetAwareEditor::PresetAwareEditor(Steinberg::Vst::EditController* controller_, const char* templateName,
                                      const char* uiDescFile)
 : AspectRatioVST3Editor(controller_, templateName, uiDescFile), controller(controller_) {
+    urlOpener = &Steinberg::openURLInDefaultApplication;
     if (auto* ours = dynamic_cast<ThudderController*>(controller_))
         visualizationRecord = &ours->visualizationSnapshot();
+    parameterFollower = Steinberg::owned(new ParameterFollower(
+        controller_, {{kManualTempo, kTempoViewsChanged}, {kSequencerEnabled, kTempoViewsChanged},
+                      {kSequenceRate, kTempoViewsChanged}, {kLfo1Shape, kLfoButtonsChanged},
+                      {kLfo2Shape, kLfoButtonsChanged}, {kLFO1Enabled, kLfoButtonsChanged},
+                      {kLFO2Enabled, kLfoButtonsChanged}}));
     // The callbacks capture only the editor; both timers die with it.
     visualizationTimer =
         owned(new CVSTGUITimer([this](CVSTGUITimer*) { pollVisualizationSnapshot(); }, kVisualizationIntervalMs, false));
@@ -58,6 +73,7 @@ PresetAwareEditor::PresetAwareEditor(Steinberg::Vst::EditController* controller_
 PresetAwareEditor::~PresetAwareEditor() {
     visualizationTimer->stop();
     windowPlacementTimer->stop();
+    parameterFollower->detach();
     releaseHostWindowHandle(hostWindow);
     hostWindow = nullptr;
     // The overlay's views belong to the tree that the base tears down.
@@ -122,6 +138,12 @@ void PresetAwareEditor::reapplyWindowPosition() {
     if (hostWindow) moveHostWindow(hostWindow, savedWindowValid, savedWindowX, savedWindowY, kWindowPlacementMargin);
     const int32_t t = windowPlacementTicks++;
     if (t >= 7) windowPlacementTimer->stop();
+}
+
+void PresetAwareEditor::applyFollowedParameterChanges() {
+    const uint32_t changes = parameterFollower->takeChanges();
+    if (changes & kTempoViewsChanged) updateTempoSyncControls();
+    if (changes & kLfoButtonsChanged) updateLfoShapeButtons();
 }
 
 void PresetAwareEditor::resetOverlaySlots() {

@@ -13,10 +13,12 @@
 #include "vstgui/plugin-bindings/vst3editor.h"
 #include "vstgui/vstgui.h"
 
+#include "base/source/fobject.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,7 @@ class HeaderArrowButton;
 class OutputGateWorkspaceView;
 class OutputMeterView;
 class OutputWaveformView;
+class ParameterFollower;
 class PluginOverlayView;
 class TempoDisplayView;
 class TempoModeSelector;
@@ -142,8 +145,20 @@ public:
     std::vector<std::string> userPresetPaths;
     bool stepEditGuard = false;
 
+    // Runs inside each snapshot copy, between its loads (tests publish there to tear a copy).
+    std::function<void()> snapshotCopyHook;
+    // Opens the maker's web page (the about dialog's link); tests replace it.
+    bool (*urlOpener)(const std::string& address) = nullptr;
+
 private:
     void resetOverlaySlots();
+    void libraryValueChanged(VSTGUI::CControl* control);
+    void applyFactorySoundChoice(double value);
+    void stepPreset(int32_t direction);
+    void applyPresetMenuEntry(int32_t index);
+    void applyFollowedParameterChanges();
+    // Host changes of the parameters that unbound controls show, applied on the UI timer.
+    Steinberg::IPtr<ParameterFollower> parameterFollower;
     // The record of this editor's own controller (null when the controller is not ours).
     const SharedVisualizationSnapshot* visualizationRecord = nullptr;
 };

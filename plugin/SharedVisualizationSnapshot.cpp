@@ -24,7 +24,8 @@ bool SharedVisualizationSnapshot::publish(float peakL, float peakR, float tempoB
     return true;
 }
 
-bool SharedVisualizationSnapshot::tryCopy(VisualizationSnapshotCopy& out, uint64_t& lastSequence) const {
+bool SharedVisualizationSnapshot::tryCopy(VisualizationSnapshotCopy& out, uint64_t& lastSequence,
+                                          const std::function<void()>* betweenLoads) const {
     const uint64_t before = sequence.load(std::memory_order_acquire);
     if ((before & 1u) != 0 || before == lastSequence) return false;
 
@@ -37,6 +38,7 @@ bool SharedVisualizationSnapshot::tryCopy(VisualizationSnapshotCopy& out, uint64
     copy.triggerCount = triggerCount.load(relaxed);
     copy.waveformCount = waveformCount.load(relaxed);
     for (int32_t i = 0; i < kSnapshotWaveformPoints; ++i) copy.waveform[i] = waveform[i].load(relaxed);
+    if (betweenLoads && *betweenLoads) (*betweenLoads)();
 
     // Orders the field loads above before the second counter load.
     std::atomic_thread_fence(std::memory_order_acquire);

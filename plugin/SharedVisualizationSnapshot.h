@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace TarnwellPlugin {
 
@@ -47,7 +48,10 @@ struct SharedVisualizationSnapshot {
     // The reading rule: false (and `out` untouched) when the counter is odd, equals
     // `lastSequence`, or changed during the copy; otherwise `out` holds a consistent copy and
     // `lastSequence` its counter.
-    bool tryCopy(VisualizationSnapshotCopy& out, uint64_t& lastSequence) const;
+    // `betweenLoads`, when given, runs after the field loads and before the counter is read again
+    // (tests publish there to tear a copy).
+    bool tryCopy(VisualizationSnapshotCopy& out, uint64_t& lastSequence,
+                 const std::function<void()>* betweenLoads = nullptr) const;
 
     // The reduction meter's own read, without the counter.
     float reductionDb() const { return compressionReductionDb.load(std::memory_order_relaxed); }

@@ -29,6 +29,7 @@ public:
     void updateValueFromPoint(const VSTGUI::CPoint& where, bool force);
 
     // The fader's value for a mouse y (parent coordinates): 1 at the top of the travel, 0 at its bottom.
+    // Without a travel (a view too short for one) or for a non-finite y it is the current value.
     float valueForY(VSTGUI::CCoord y) const;
 
     // Tests replace the steady clock.
@@ -37,8 +38,17 @@ public:
     std::chrono::steady_clock::time_point lastNotifyTime{};
 
 private:
+    struct Geometry {
+        VSTGUI::CCoord x, top, bottom; // track x, travel top and bottom
+    };
+    Geometry geometry() const;
+    bool hasTravel() const;
+    std::chrono::steady_clock::time_point now() const;
+    void setFromPointAndNotify(const VSTGUI::CPoint& where);
+
     VSTGUI::CBitmap* handleBitmap = nullptr;
     Clock clock;
+    bool mouseEditOpen = false; // between our own beginEdit on a press and its endEdit
 };
 
 } // namespace TarnwellPlugin

@@ -5,6 +5,13 @@
 
 #include "FactoryPresets.h"
 #include "ParameterTable.h"
+#include "PresetAwareEditor.h"
+#include "ThudderController.h"
+#include "views/EnvelopeValueDisplay.h"
+#include "views/ImageTextButton.h"
+#include "views/MetalKnob.h"
+#include "views/OutputGainFader.h"
+#include "views/SequencerStepButton.h"
 
 #include "vstgui/vstgui.h"
 
@@ -746,6 +753,127 @@ TEST(EditorDescription, TheEditorsViewsHoldTheirOwnTexts) {
         EXPECT_GE(e->rect.getWidth(), 40) << describe(*e);
         EXPECT_GE(e->rect.getHeight(), 18 * 8) << describe(*e);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The editor itself on the installed description.
+
+class EditorOnTheInstalledDescription : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RunLoop::set(&loop);
+        char pattern[] = "/tmp/grundmoor-panel-XXXXXX";
+        if (const char* p = mkdtemp(pattern)) dataHome = p;
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        controller = new ThudderController;
+        ASSERT_EQ(controller->initialize(nullptr), Steinberg::kResultOk);
+        editor = new PresetAwareEditor(controller, "view", (kResources + "/editor.uidesc").c_str());
+        ASSERT_EQ(editor->attached(reinterpret_cast<void*>(1), Steinberg::Vst::kPlatformTypeOffscreen),
+                  Steinberg::kResultTrue);
+    }
+    void TearDown() override {
+        if (editor) {
+            if (editor->getFrame()) editor->removed();
+            editor->release();
+        }
+        if (controller) {
+            controller->terminate();
+            controller->release();
+        }
+        unsetenv("XDG_DATA_HOME");
+        std::error_code ignored;
+        if (!dataHome.empty()) std::filesystem::remove_all(dataHome, ignored);
+        RunLoop::clear(&loop);
+    }
+    CViewContainer* root() const {
+        return editor->getFrame() ? dynamic_cast<CViewContainer*>(editor->getFrame()->getView(0)) : nullptr;
+    }
+    template <typename F>
+    static void forEachView(CView* view, F&& f) {
+        f(view);
+        if (auto* c = dynamic_cast<CViewContainer*>(view))
+            for (const auto& child : c->getChildren()) forEachView(child.get(), f);
+    }
+
+    ManualRunLoop loop;
+    std::string dataHome;
+    ThudderController* controller = nullptr;
+    PresetAwareEditor* editor = nullptr;
+};
+
+TEST_F(EditorOnTheInstalledDescription, FillsEverySlotOfTheEditor) {
+    ASSERT_NE(root(), nullptr);
+    EXPECT_TRUE(editor->presetMenu && editor->presetPreviousButton && editor->presetNextButton &&
+                editor->deletePresetButton);
+    EXPECT_TRUE(editor->envelopePreview && editor->outputMeter && editor->outputWaveform && editor->gateWorkspace);
+    EXPECT_TRUE(editor->tempoDisplay && editor->tempoModeSelector && editor->tempoRateKnob && editor->tempoSyncButton);
+    EXPECT_TRUE(editor->waveAutoButton && editor->wave1sButton && editor->wave4sButton && editor->wave16sButton &&
+                editor->waveFreezeButton && editor->waveRetriggerButton);
+    ASSERT_TRUE(editor->oscAttackKnob);
+    EXPECT_EQ(editor->oscAttackKnob->getTag(), 177);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_TRUE(editor->lfo1ShapeButtons[k]) << k;
+        EXPECT_TRUE(editor->lfo2ShapeButtons[k]) << k;
+    }
+}
+
+TEST_F(EditorOnTheInstalledDescription, BindsEachParameterToOneOfItsOwnControls) {
+    ASSERT_NE(root(), nullptr);
+    std::map<int32_t, std::vector<CControl*>> byTag;
+    int knobs = 0, images = 0;
+    forEachView(root(), [&](CView* v) {
+        if (dynamic_cast<CKnob*>(v)) {
+            ++knobs;
+            EXPECT_NE(dynamic_cast<MetalKnob*>(v), nullptr) << "a knob that is not the editor's";
+        }
+        if (auto* image = dynamic_cast<ImageTextButton*>(v)) {
+            ++images;
+            ASSERT_NE(image->getBitmap(), nullptr);
+            EXPECT_EQ(image->getBitmap()->getWidth(), image->getWidth());
+            EXPECT_EQ(image->getBitmap()->getHeight(), 2 * image->getHeight());
+        }
+        auto* c = dynamic_cast<CControl*>(v);
+        if (c && c->getTag() >= 0 && !dynamic_cast<EnvelopeValueDisplay*>(v)) byTag[c->getTag()].push_back(c);
+    });
+    EXPECT_EQ(knobs, 59); // the range parameters but the gain, the tempo knob among them
+    EXPECT_EQ(images, 8 + 2 + 2 + 8 + 1); // LFO shapes, LFO retrigs, the sequencer's toggles, tail steps, tail button
+    for (const auto& p : kParameterTable) {
+        if (editedByWorkspace(p.id) || kEditedByEditorButtons.count(p.id)) {
+            EXPECT_EQ(byTag.count(static_cast<int32_t>(p.id)), 0u) << p.id;
+            continue;
+        }
+        if (!(p.flags & kFlagCanAutomate)) continue;
+        const auto it = byTag.find(static_cast<int32_t>(p.id));
+        ASSERT_NE(it, byTag.end()) << p.id << " \"" << p.title << "\"";
+        ASSERT_EQ(it->second.size(), 1u) << p.id;
+        CControl* c = it->second.front();
+        EXPECT_TRUE(c->isVisible() && c->getMouseEnabled()) << p.id;
+        if (p.kind == ParamKind::Step) {
+            EXPECT_NE(dynamic_cast<SequencerStepButton*>(c), nullptr) << p.id;
+        } else if (p.kind == ParamKind::List) {
+            EXPECT_NE(dynamic_cast<COptionMenu*>(c), nullptr) << p.id;
+        } else if (p.kind == ParamKind::Toggle) {
+            EXPECT_NE(dynamic_cast<ImageTextButton*>(c), nullptr) << p.id;
+        } else if (p.id == kOutputGain) {
+            EXPECT_NE(dynamic_cast<OutputGainFader*>(c), nullptr);
+        } else {
+            EXPECT_NE(dynamic_cast<MetalKnob*>(c), nullptr) << p.id;
+        }
+    }
+    // The hidden record button keeps "Render WAV"; the save button "Save Current Preset".
+    EXPECT_EQ(byTag[kSaveCurrentPreset].size(), 1u);
+    for (CControl* c : byTag[kRenderWAV]) EXPECT_FALSE(c->isVisible());
+}
+
+TEST_F(EditorOnTheInstalledDescription, ListsShowTheirEntries) {
+    ASSERT_NE(root(), nullptr);
+    forEachView(root(), [&](CView* v) {
+        auto* m = dynamic_cast<COptionMenu*>(v);
+        if (!m || m == editor->presetMenu.get()) return;
+        const ParameterSpec* p = specOf(static_cast<uint32_t>(m->getTag()));
+        ASSERT_NE(p, nullptr) << m->getTag();
+        EXPECT_EQ(m->getNbEntries(), p->entryCount) << p->title;
+    });
 }
 
 } // namespace

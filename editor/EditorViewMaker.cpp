@@ -13,6 +13,7 @@ Steinberg::IPlugView* makeEditorView(ThudderController& controller) {
         auto* editor = new PresetAwareEditor(&controller, "view", "editor.uidesc");
         editor->setZoomFactor(readEditorZoom());
         editor->setMinZoomFactor(kMinEditorZoom);
+        editor->setMaxZoomFactor(kMaxEditorZoom);
         return editor;
     } catch (...) {
         return nullptr; // no exception reaches the host

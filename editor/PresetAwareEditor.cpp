@@ -115,6 +115,8 @@ bool PLUGIN_API PresetAwareEditor::open(void* parent, const PlatformType& platfo
         moveHostWindow(hostWindow, savedWindowValid, savedWindowX, savedWindowY, kWindowPlacementMargin);
         windowPlacementTimer->start();
     }
+    // The effects workspace describes each of its regions in a tooltip.
+    if (frame) frame->enableTooltips(true);
     if (frame && frame->getPlatformFrame()) {
         GenericOptionMenuTheme theme = editorMenuTheme();
         frame->getPlatformFrame()->setupGenericOptionMenu(true, &theme);

@@ -7,6 +7,7 @@
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -102,7 +103,11 @@ void SoundEngine::Impl::gateOff() { sequencer.gate = false; }
 
 void SoundEngine::Impl::applyIntake(IParameterChanges* changes) {
     const int32 queueCount = changes ? changes->getParameterCount() : 0;
-    int32 changedValues = 0;
+    // Fewer queues than a preset change cannot change enough values to be one.
+    const bool countChanges = queueCount >= kPresetChangeThreshold;
+    if (countChanges)
+        for (int32_t i = 0; i < ParameterBlock::kSlotCount; ++i)
+            valuesBeforeIntake[i] = parameters.raw(kParameterTable[i].id);
     for (int32 i = 0; i < queueCount; ++i) {
         IParamValueQueue* queue = changes->getParameterData(i);
         if (!queue) continue;
@@ -112,12 +117,24 @@ void SoundEngine::Impl::applyIntake(IParameterChanges* changes) {
         int32 offset = 0;
         ParamValue value = 0.0;
         if (points < 1 || queue->getPoint(points - 1, offset, value) != kResultOk) continue;
-        if (!(value == parameters.raw(id))) ++changedValues;
         parameters.store(id, value);
     }
-    if (stateReplaced.exchange(false, std::memory_order_acquire)) changedValues += kPresetChangeThreshold;
+    // Values, not queues: several queues for one id are one change.
+    int32_t changedValues = 0;
+    if (countChanges)
+        for (int32_t i = 0; i < ParameterBlock::kSlotCount; ++i)
+            if (!(parameters.raw(kParameterTable[i].id) == valuesBeforeIntake[i])) ++changedValues;
 
     updateParameters();
+
+    const uint32_t restored = restoredState.exchange(0, std::memory_order_acquire);
+    if ((restored & kStateRestored) && silent()) {
+        // Nothing sounds that a fade would have to hide: the restored sound starts as it was saved,
+        // so a render from the first sample after loading a project plays its first hit in full.
+        settleRestoredState();
+        return;
+    }
+    if (restored & kStateReplacedSound) changedValues += kPresetChangeThreshold;
 
     // Only a preset-style change wipes the tails; automating a few parameters must not.
     const bool presetChange = changedValues >= kPresetChangeThreshold;
@@ -131,9 +148,8 @@ void SoundEngine::Impl::applyIntake(IParameterChanges* changes) {
     const bool roomChanged = ambienceType != appliedAmbienceType || longReverbSpace != appliedLongReverbSpace;
     appliedAmbienceType = ambienceType;
     appliedLongReverbSpace = longReverbSpace;
-    // A preset change always fades over (its tails were just cleared); a room change does not
-    // restart a fade that is already running.
-    if (presetChange || (roomChanged && !outputDeclicker.running())) outputDeclicker.request();
+    // A change during a running fade starts a new one from the last output.
+    if (presetChange || roomChanged) outputDeclicker.request();
 
     for (int32_t i = 0; i < kRampCount; ++i) ramps[i].setTarget(parameters.value(kRampSpecs[i].id));
 }
@@ -205,6 +221,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
     const bool sequencerSteps = seqOn && (!hostMode || playing);
     const double halfStepVelocity = parameters.value(kHalfStepVelocity);
     const double outputGainSetting = parameters.value(kOutputGain);
+    float blockPeak = 0.0f;
 
     for (int32 s = 0; s < numSamples; ++s) {
         // 1. Position, steps, notes, "Frequency" points.
@@ -331,6 +348,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
         // 22.-23. Meters and LFO phases.
         capture.addSample(left, right);
+        blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
         lfos.advance(parameters, sampleRate);
 
         // 24. Every channel of every bus: even channels left, odd channels right.
@@ -345,6 +363,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
     }
 
     transportWasPlaying = playing;
+    lastBlockPeak = blockPeak;
     for (int32 b = 0; b < data.numOutputs; ++b) data.outputs[b].silenceFlags = 0;
     return kResultOk;
 }

@@ -27,9 +27,11 @@ Steinberg::tresult SoundEngine::readState(Steinberg::IBStream* stream) {
         block.store(decoded.values[i].id, decoded.values[i].normalized);
     }
     block.store(kRenderWAV, 0.0);
-    // A restored sound replaces the old one like a preset: the next block fades over and clears
-    // the tails. A state that changes little is applied as automation would be.
-    if (changed >= kPresetChangeThreshold) impl_->stateReplaced.store(true, std::memory_order_release);
+    // The next block decides how the restored sound takes over: at once when nothing sounds;
+    // otherwise like a preset (the tails cleared, the output faded over) when it changes as many
+    // values, else as automation would.
+    const uint32_t bits = kStateRestored | (changed >= kPresetChangeThreshold ? kStateReplacedSound : 0u);
+    impl_->restoredState.fetch_or(bits, std::memory_order_release);
     return Steinberg::kResultOk;
 }
 

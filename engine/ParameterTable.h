@@ -94,6 +94,35 @@ inline double defaultNormalized(const ParameterSpec& p) {
     }
 }
 
+// Values a fresh instance starts with where they differ from the table's defaults. The engine
+// starts its block with them and the controller shows them, so a fresh instance's controller and
+// processor agree; a parameter's default (what a host's reset goes to) stays the table's.
+struct StartValue {
+    ParamId id;
+    double normalized;
+};
+
+inline constexpr StartValue kEngineStartValues[] = {
+    {kAmbienceType, 0.25},        // "Studio"
+    {kLongReverbSpace, 0.5},      // "Cathedral"
+    {kOutputGateRate, 2.0 / 3.0}, // "1/8"
+    {kTailRhythmRate, 0.666667},  // "1x Step"
+    {kDelayTime, 0.24925},
+    {kDelayFeedback, 0.263158},
+    {kLongReverbDecay, 0.487179},
+    {kKickDecay, 0.232143},
+    {kKickPitchDecay, 0.188034},
+    {kRumbleDecay, 0.368421},
+    {kRumbleTone, 0.233333},
+};
+
+// The normalized value a fresh instance starts with.
+inline double startNormalized(const ParameterSpec& p) {
+    for (const StartValue& v : kEngineStartValues)
+        if (v.id == p.id) return v.normalized;
+    return defaultNormalized(p);
+}
+
 inline constexpr ParamId kMinParamId = kFrequency;
 inline constexpr ParamId kMaxParamId = kSequencerEnabled;
 

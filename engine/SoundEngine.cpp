@@ -10,26 +10,6 @@ namespace TarnwellPlugin {
 
 namespace {
 
-// Values the engine starts with where they differ from the parameter table's defaults.
-struct StartValue {
-    ParamId id;
-    double normalized;
-};
-
-constexpr StartValue kEngineStartValues[] = {
-    {kAmbienceType, 0.25},       // "Studio"
-    {kLongReverbSpace, 0.5},     // "Cathedral"
-    {kOutputGateRate, 2.0 / 3.0}, // "1/8"
-    {kTailRhythmRate, 0.666667}, // "1x Step"
-    {kDelayTime, 0.24925},
-    {kDelayFeedback, 0.263158},
-    {kLongReverbDecay, 0.487179},
-    {kKickDecay, 0.232143},
-    {kKickPitchDecay, 0.188034},
-    {kRumbleDecay, 0.368421},
-    {kRumbleTone, 0.233333},
-};
-
 constexpr double kFallbackSampleRate = 44100.0;
 constexpr double kMinSampleRate = 1000.0;
 constexpr double kMaxSampleRate = 768000.0;
@@ -87,10 +67,20 @@ void SoundEngine::Impl::prepare(double requestedRate) {
 }
 
 void SoundEngine::Impl::reset() {
-    osc.reset();
+    restSound();
     envelope.reset();
     sequencer.gate = false;
     sequencer.restartClocks();
+    tailGate.reset();
+    outputGate.reset();
+    lfos.reset();
+    triggerVelocity = 1.0;
+    transportWasPlaying = false;
+    sequencerWasOn = parameters.on(kSequencerEnabled);
+}
+
+void SoundEngine::Impl::restSound() {
+    osc.reset();
     mainFilter.reset();
     delay.reset();
     ambience.clear();
@@ -100,9 +90,7 @@ void SoundEngine::Impl::reset() {
     sub.reset();
     wave.reset();
     kickFilter.reset();
-    tailGate.reset();
     outputGain.reset();
-    outputGate.reset();
     riftFold.reset();
     voidMod.reset();
     stereo.reset();
@@ -111,10 +99,27 @@ void SoundEngine::Impl::reset() {
     outputDeclicker.idle();
     kickBusDeclicker.idle();
     subDeclicker.idle();
-    lfos.reset();
-    triggerVelocity = 1.0;
-    transportWasPlaying = false;
-    sequencerWasOn = parameters.on(kSequencerEnabled);
+    lastBlockPeak = 0.0f;
+}
+
+bool SoundEngine::Impl::silent() const {
+    return !kick.active && !sub.active && !wave.active && !osc.active && lastBlockPeak <= kSilencePeak;
+}
+
+void SoundEngine::Impl::settleRestoredState() {
+    restSound();
+    updateParameters(); // the resets cleared settings that only the update writes
+    // The glides that neither preparing nor activating snap start from the restored values too.
+    osc.smoothedDecay = osc.decayTarget;
+    wave.smoothedDecay = wave.decayTarget;
+    envelope.smoothedAttack = envelope.attackTarget;
+    envelope.smoothedDecay = envelope.decayTarget;
+    envelope.smoothedSustain = envelope.sustainTarget;
+    envelope.smoothedRelease = envelope.releaseTarget;
+    for (int32_t i = 0; i < SubGenerator::kControlCount; ++i) sub.smoothed[i] = sub.target[i];
+    for (int32_t i = 0; i < SubGenerator::kEnvelopeControlCount; ++i) sub.envelopeSmoothed[i] = sub.envelopeTarget[i];
+    appliedAmbienceType = parameters.listIndex(kAmbienceType, 5);
+    appliedLongReverbSpace = parameters.listIndex(kLongReverbSpace, 5);
 }
 
 void SoundEngine::Impl::updateParameters() {

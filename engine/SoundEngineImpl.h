@@ -71,11 +71,26 @@ inline constexpr RampSpec kRampSpecs[kRampCount] = {
 // cleared and the output crossfades. Ordinary automation stays far below it.
 inline constexpr int32_t kPresetChangeThreshold = 8;
 
+// An output peak at or below this (-120 dBFS) counts as silence: far below audibility, and above
+// the slow decay of a reverb tail that would otherwise never count as ended.
+inline constexpr float kSilencePeak = 1.0e-6f;
+
+// What the state reader tells the next block (bits).
+enum RestoredState : uint32_t {
+    kStateRestored = 1u,      // a state was read
+    kStateReplacedSound = 2u, // ... and it changed as many values as a preset change
+};
+
 struct SoundEngine::Impl {
     Impl();
 
     void prepare(double sampleRate);
     void reset();
+    // Voices, tails, ramps and declickers to rest, with every smoother at its setting; leaves the
+    // clocks, the LFOs, the amplitude envelope and the rhythm gates running.
+    void restSound();
+    // True when no voice sounds and the last block's output stayed at or below kSilencePeak.
+    bool silent() const;
     void updateParameters();
     Steinberg::tresult process(Steinberg::Vst::ProcessData& data);
 
@@ -117,14 +132,20 @@ struct SoundEngine::Impl {
     bool sequencerWasOn = true;
     double sampleRate = 44100.0;
 
-    // Set by the state reader on the host's thread; the next block treats it as a preset change.
-    std::atomic<bool> stateReplaced{false};
+    // RestoredState bits, set by the state reader on the host's thread and taken by the next block.
+    std::atomic<uint32_t> restoredState{0};
+    // The largest output sample of the last rendered block.
+    float lastBlockPeak = 0.0f;
     // The room indices the intake last applied, to crossfade only on a real change.
     int32_t appliedAmbienceType = -1;
     int32_t appliedLongReverbSpace = -1;
 
 private:
     void applyIntake(Steinberg::Vst::IParameterChanges* changes);
+    // A restored state while nothing sounds: it takes effect at once, as in an instance set up with it.
+    void settleRestoredState();
+    // Block values before the queues of a block are applied (to count the values they change).
+    double valuesBeforeIntake[ParameterBlock::kSlotCount] = {};
 };
 
 } // namespace TarnwellPlugin

@@ -1,6 +1,7 @@
 #include "ThudderController.h"
 
 #include "ParameterRegistration.h"
+#include "ParameterTable.h"
 #include "ProcessorState.h"
 #include "VisualizationMessage.h"
 
@@ -37,6 +38,9 @@ tresult PLUGIN_API ThudderController::initialize(FUnknown* context) {
     if (result != kResultOk) return result;
     try {
         registerParameters(parameters);
+        // Show from the start what a fresh processor plays (and stores); the parameters' defaults,
+        // for a host's reset to default, stay the table's.
+        for (const StartValue& v : kEngineStartValues) setParamNormalized(v.id, v.normalized);
     } catch (...) {
         parameters.removeAll();
         return kOutOfMemory;

@@ -14,8 +14,20 @@ BrandLockupView::~BrandLockupView() noexcept {
     if (bitmap) bitmap->forget();
 }
 
-void BrandLockupView::draw(CDrawContext*) { setDirty(false); }
+void BrandLockupView::draw(CDrawContext* context) {
+    if (bitmap) context->drawBitmap(bitmap, getViewSize(), CPoint(0, 0), 1.0f);
+    setDirty(false);
+}
 
-CMouseEventResult BrandLockupView::onMouseDown(CPoint&, const CButtonState&) { return kMouseEventNotHandled; }
+// Only the left button counts; modifier keys and the double-click flag do not change that.
+CMouseEventResult BrandLockupView::onMouseDown(CPoint&, const CButtonState& buttons) {
+    if (buttons.getButtonState() != kLButton) return kMouseEventNotHandled;
+    // A copy runs, so the callback may even lead to this view's removal.
+    if (onClick) {
+        const std::function<void()> callback = onClick;
+        callback();
+    }
+    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
+}
 
 } // namespace TarnwellPlugin

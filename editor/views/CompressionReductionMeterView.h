@@ -8,10 +8,16 @@
 
 #include "vstgui/vstgui.h"
 
+#include <cstdint>
+#include <memory>
+
 namespace TarnwellPlugin {
 
 class CompressionReductionMeterView : public VSTGUI::CView {
 public:
+    static constexpr int32_t kSegments = 18;
+    static constexpr uint32_t kRefreshMilliseconds = 33;
+
     // record is not owned and may be null (the meter then shows no reduction).
     CompressionReductionMeterView(const VSTGUI::CRect& size, const SharedVisualizationSnapshot* record);
     ~CompressionReductionMeterView() noexcept override;
@@ -22,7 +28,14 @@ public:
     VSTGUI::CVSTGUITimer* getRefreshTimer() const { return refreshTimer.get(); }
 
 private:
+    // Segments lit for a reduction in dB: one per 2 dB started, 0 for NaN or below, 18 from 36 up.
+    static int32_t litSegments(float reductionDb);
+    static VSTGUI::CColor segmentColour(int32_t index, int32_t lit);
+
     const SharedVisualizationSnapshot* record = nullptr;
+    // The timer's callback reaches the view only through this cell, which the destructor empties:
+    // whoever else still holds the timer can never make it tick into a destroyed view.
+    std::shared_ptr<CompressionReductionMeterView*> timerTarget;
     VSTGUI::SharedPointer<VSTGUI::CVSTGUITimer> refreshTimer;
 };
 

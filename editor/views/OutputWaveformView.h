@@ -6,6 +6,7 @@
 
 #include "vstgui/vstgui.h"
 
+#include <array>
 #include <cstdint>
 
 namespace TarnwellPlugin {
@@ -25,6 +26,18 @@ public:
     void setWindowSeconds(int32_t seconds);
     // Empties the capture and waits for the next kick (a trigger count other than the current one).
     void clearCapture();
+
+    // What the draw shows: one signed value per column and the largest magnitude (at least 0.0001).
+    struct Columns {
+        std::array<float, kColumns> values{};
+        float peak = 0.0001f;
+    };
+    // The captured trace of the window, the placeholder kick, or flat while waiting for a kick.
+    Columns computeColumns() const;
+    // Point k (0..127) of the synthetic kick a new view shows.
+    static float placeholderPoint(int32_t k);
+    // The curve's gain: the window's peak drawn at 0.96 of full scale, at most 7 times louder.
+    static float curveGain(bool autoScale, float peak);
 
     // Written directly by the editor's snapshot step, which then invalidates the view.
     float ring[kRingSize] = {};

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace TarnwellPlugin;
 
@@ -33,7 +35,10 @@ TEST(Fattener, TrackedFrequencyFollowsTheInputPeriod) {
     // than 44100/220 = 200 and ignored, so every second one is accepted at 294 samples: 75 Hz.
     // 20 Hz: periods above sr/24 reset the counter without moving the 45 Hz start.
     // 100 Hz at 48 kHz: 480 samples, 50 Hz.
-    const Case cases[] = {{60, 44100, 30}, {300, 44100, 75}, {20, 44100, 45}, {100, 48000, 50}, {90, 96000, 45}};
+    // 210 Hz at 44.1 kHz: crossings every 210 samples, not sooner than 44100/220 = 200: every one
+    // counts, 105 Hz (a limit of sr/200 = 220 samples would take every second one: 52.5 Hz).
+    const Case cases[] = {{60, 44100, 30},  {300, 44100, 75}, {20, 44100, 45},
+                          {100, 48000, 50}, {90, 96000, 45},  {210, 44100, 105}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.inputHz);
         Fattener f;
@@ -93,4 +98,38 @@ TEST(Fattener, OutputIsASubOctaveSineShapedByTheInputLevel) {
     EXPECT_NEAR(crossings, 30, 1); // 30 Hz over the last second
     EXPECT_GT(peak, 0.05);
     EXPECT_LT(peak, 0.92); // 0.92 tanh(...) bound
+}
+
+TEST(Fattener, EachAcceptedCrossingMovesTheTrackedFrequency28PercentOfTheWay) {
+    // A 60 Hz input at 44.1 kHz crosses every 735 samples: each estimate is 44100 / 1470 = 30 Hz,
+    // so the distance to 30 Hz shrinks by 0.72 per crossing.
+    Fattener f;
+    f.prepare(44100.0);
+    enable(f, true);
+    std::vector<double> tracked{f.trackedFrequency};
+    for (int32_t i = 0; i < 44100; ++i) {
+        f.process(static_cast<float>(0.7 * std::sin(2 * kPi * 60 * i / 44100.0)));
+        if (f.trackedFrequency != tracked.back()) tracked.push_back(f.trackedFrequency);
+    }
+    ASSERT_GE(tracked.size(), 8u);
+    // The first accepted crossing counts from the reset, not from a crossing: start after it.
+    for (size_t k = 2; k + 1 < 8; ++k)
+        EXPECT_NEAR((tracked[k + 1] - 30.0) / (tracked[k] - 30.0), 0.72, 1e-9) << k;
+}
+
+TEST(Fattener, OutputIsTheSaturatedLowPassScaledBy092EnableAndAmount) {
+    for (double amount : {1.0, 0.5}) {
+        Fattener f;
+        f.prepare(44100.0);
+        enable(f, true, amount);
+        double largest = 0.0;
+        for (int32_t i = 0; i < 44100; ++i) {
+            const float y = f.process(static_cast<float>(0.7 * std::sin(2 * kPi * 60 * i / 44100.0)));
+            const double expected =
+                0.92 * f.smoothedEnable * f.smoothedAmount * std::tanh(1.55 * f.outputLowpass);
+            ASSERT_NEAR(y, expected, 1e-7) << amount << " " << i;
+            largest = std::max(largest, std::fabs(double(y)));
+        }
+        EXPECT_GT(largest, 0.05 * amount); // the sine is there
+    }
 }

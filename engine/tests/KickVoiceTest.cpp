@@ -50,6 +50,55 @@ TEST(KickVoice, PlainBodyFollowsTheSweptSineThroughTwoSaturations) {
     }
 }
 
+TEST(KickVoice, PunchClickBodyWeightAndDriveAddTheirTerms) {
+    struct Case {
+        const char* name;
+        double transient, drive, punch, bodyWeight, clickTone, tightness;
+    };
+    const Case cases[] = {
+        {"punch", 0.0, 0.0, 0.8, 0.0, 0.5, 0.3},
+        {"body weight", 0.0, 0.0, 0.0, 0.7, 0.5, 0.3},
+        {"drive", 0.0, 0.6, 0.0, 0.0, 0.5, 0.3},
+        {"click", 1.0, 0.0, 0.0, 0.0, 0.3, 0.2},
+        {"tight punch and bright click", 0.5, 0.0, 0.6, 0.0, 0.9, 1.0},
+        {"everything", 0.68, 0.48, 0.5, 0.4, 0.371429, 0.666667},
+    };
+    const double tune = 47.0, decay = 0.25, drop = 150.0, pitchDecay = 0.03;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        KickGenerator k = plainKick(tune, decay, drop, pitchDecay);
+        k.settings.transient = c.transient;
+        k.settings.drive = c.drive;
+        k.settings.punch = c.punch;
+        k.settings.bodyWeight = c.bodyWeight;
+        k.settings.clickTone = c.clickTone;
+        k.settings.tightness = c.tightness;
+        k.prepare(kSr); // the glided copies start at the settings
+        k.restart();
+
+        double phase = 0.0, clickLowpass = 0.0;
+        int32_t noise = 0x12345678;
+        for (int i = 0; i < 6000; ++i) {
+            const double t = i / kSr;
+            phase += (tune + drop * std::exp(-t / pitchDecay)) / kSr;
+            phase -= std::floor(phase);
+            const double a = std::exp(-t / (decay * (1.0 + 0.55 * c.bodyWeight)));
+            noise = static_cast<int32_t>(static_cast<uint32_t>(noise) * 1664525u + 1013904223u);
+            const double n = noise / 2147483648.0;
+            const double h = n - clickLowpass;
+            clickLowpass += h * (0.05 + 0.35 * c.clickTone);
+            const double s1 = std::sin(kTwoPi * phase);
+            const double s2 = std::sin(2.0 * kTwoPi * phase);
+            const double body = std::tanh((s1 + 0.16 * c.bodyWeight * s2) * (1.0 + 1.8 * c.bodyWeight)) * a /
+                                (1.0 + 0.35 * c.bodyWeight);
+            const double punch = 0.8 * c.punch * std::exp(-t / (0.088 - 0.07 * c.tightness)) * s1;
+            const double click = 0.55 * c.transient * h * std::exp(-t / (0.014 - 0.012 * c.tightness));
+            const double expected = std::tanh((body + punch + click) * (1.0 + 7.0 * c.drive));
+            ASSERT_NEAR(k.render(), expected, 2e-6) << i;
+        }
+    }
+}
+
 TEST(KickVoice, EndsWhenTheBodyEnvelopeFallsBelowMinus80Decibels) {
     KickGenerator k = plainKick(43.0, 0.08, 0.0, 0.02);
     k.restart();

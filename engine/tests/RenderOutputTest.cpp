@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -207,4 +208,42 @@ TEST(Visualization, RingTakesEverySixteenthMidSample) {
         const size_t s = 16 * i + 15;
         EXPECT_FLOAT_EQ(c.ring[i], (rig.left[s] + rig.right[s]) * 0.5f) << i;
     }
+}
+
+TEST(RenderOutput, FrequencyPointsInsideABlockChangeTheSoundAtTheirOffsets) {
+    const auto oscAlone = [](EngineRig& rig) {
+        ParameterBlock& p = rig.engine.parameters();
+        p.store(kSequencerEnabled, 0.0);
+        p.store(kKickGeneratorMix, 0.0);
+        p.store(kOscLayerMix, 1.0);
+        p.store(kOscLayerDecay, 1.0);
+        rig.events.noteOn(0, 1.0f);
+    };
+    // Points at 0, 300 and 700 of one block.
+    EngineRig one;
+    oscAlone(one);
+    int32 index = 0;
+    IParamValueQueue* q = one.changes.addParameterData(kFrequency, index);
+    q->addPoint(0, 0.1, index);
+    q->addPoint(300, 0.5, index);
+    q->addPoint(700, 0.9, index);
+    one.render(1024);
+    // The same values, each at the start of a block.
+    EngineRig split;
+    oscAlone(split);
+    split.changes.add(kFrequency, 0.1);
+    split.render(300);
+    split.changes.add(kFrequency, 0.5);
+    split.render(400);
+    split.changes.add(kFrequency, 0.9);
+    split.render(324);
+    EXPECT_EQ(one.left, split.left);
+    // Holding the first value: the osc's phase advance at sample 300 takes the new frequency, so
+    // its value (read before the advance) first differs at sample 301.
+    EngineRig held;
+    oscAlone(held);
+    held.changes.add(kFrequency, 0.1);
+    held.render(1024);
+    const auto firstDifference = std::mismatch(one.left.begin(), one.left.end(), held.left.begin()).first;
+    EXPECT_EQ(firstDifference - one.left.begin(), 301);
 }

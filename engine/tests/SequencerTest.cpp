@@ -144,3 +144,84 @@ TEST(Sequencer, EnvelopeRunsOnWithoutRetriggerWhileTheGateIsHeld) {
     rig.render(2);
     EXPECT_NEAR(e.envelope.time, 1.0 / 44100.0, 1e-12); // gate released: restarted
 }
+
+TEST(Sequencer, WithItsOwnPatternTheSubIsNotStartedByNotesOrMainSteps) {
+    // A note: the kick starts and its bus crossfades; the sub stays silent.
+    EngineRig notes;
+    notes.engine.parameters().store(kSequencerEnabled, 0.0);
+    notes.engine.parameters().store(kSubGeneratorSequencer, 1.0);
+    notes.events.noteOn(0, 1.0f);
+    notes.render(64);
+    auto& e = notes.engine.impl();
+    EXPECT_EQ(e.capture.triggerCount, 1u);
+    EXPECT_TRUE(e.kick.active);
+    EXPECT_TRUE(e.kickBusDeclicker.running());
+    EXPECT_FALSE(e.sub.active);
+    EXPECT_FALSE(e.subDeclicker.running());
+    // A retrigger while the kick sounds fades the bus's last output out.
+    notes.render(2000);
+    const double last = e.kickBusDeclicker.lastOutput;
+    ASSERT_NE(last, 0.0);
+    notes.events.noteOn(0, 1.0f);
+    notes.render(1);
+    EXPECT_EQ(e.kickBusDeclicker.heldOutput, last);
+    EXPECT_EQ(e.kickBusDeclicker.position, 1);
+
+    // A main step, the sub's own pattern empty: the kick only.
+    EngineRig steps;
+    setAllSteps(steps, 1.0);
+    steps.engine.parameters().store(kSubGeneratorSequencer, 1.0);
+    for (int i = 0; i < 16; ++i) steps.engine.parameters().store(kSubStep1 + i, 0.0);
+    steps.play(120.0, 0.0);
+    steps.render(64);
+    EXPECT_EQ(steps.engine.impl().capture.triggerCount, 1u);
+    EXPECT_TRUE(steps.engine.impl().kick.active);
+    EXPECT_FALSE(steps.engine.impl().sub.active);
+
+    // Without its own pattern the same note starts the sub too.
+    EngineRig plain;
+    plain.engine.parameters().store(kSequencerEnabled, 0.0);
+    plain.events.noteOn(0, 1.0f);
+    plain.render(64);
+    EXPECT_TRUE(plain.engine.impl().sub.active);
+    EXPECT_TRUE(plain.engine.impl().subDeclicker.running());
+}
+
+TEST(Sequencer, TheSubOnItsOwnPatternIgnoresNoteOffsAndStopsWithItsEmptyStepsOrTheTransport) {
+    EngineRig rig;
+    ParameterBlock& p = rig.engine.parameters();
+    setAllSteps(rig, 0.0); // empty main steps: gate off, but no release of this sub
+    p.store(kSubGeneratorSequencer, 1.0);
+    for (int i = 0; i < 16; ++i) p.store(kSubStep1 + i, i == 0 ? 1.0 : 0.0);
+    auto& e = rig.engine.impl();
+    rig.play(120.0, 0.0);
+    rig.render(100);
+    ASSERT_TRUE(e.sub.active);
+    EXPECT_FALSE(e.sub.releasing);
+    EXPECT_EQ(e.capture.triggerCount, 0u);
+    // A note starts the kick, not the sub (which runs on from its own start).
+    rig.events.noteOn(0, 1.0f);
+    rig.render(100);
+    EXPECT_EQ(e.capture.triggerCount, 1u);
+    EXPECT_NEAR(e.sub.t, 200 / 44100.0, 1e-12);
+    rig.events.noteOff(0);
+    rig.render(100);
+    EXPECT_FALSE(e.sub.releasing);
+    // Its own empty step 2 (sample 5513) releases it.
+    rig.render(5513 - 300);
+    EXPECT_FALSE(e.sub.releasing);
+    rig.render(1);
+    EXPECT_TRUE(e.sub.releasing);
+
+    // The transport stopping releases it whatever its pattern holds.
+    EngineRig stop;
+    for (int i = 0; i < 16; ++i) stop.engine.parameters().store(kSubStep1 + i, 1.0);
+    stop.engine.parameters().store(kSubGeneratorSequencer, 1.0);
+    stop.play(120.0, 0.0);
+    stop.render(1000);
+    ASSERT_TRUE(stop.engine.impl().sub.active);
+    EXPECT_FALSE(stop.engine.impl().sub.releasing);
+    stop.stop();
+    stop.render(64);
+    EXPECT_TRUE(stop.engine.impl().sub.releasing);
+}

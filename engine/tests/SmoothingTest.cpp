@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 using namespace TarnwellPlugin;
 using namespace TarnwellPlugin::Testing;
 
@@ -115,4 +118,69 @@ TEST(Smoothing, RoomChangesCrossfadeOnlyWhenTheRoundedIndexChanges) {
     rig.changes.add(kLongReverbSpace, 0.75); // "Cavern"
     rig.render(64);
     EXPECT_TRUE(e.outputDeclicker.running());
+}
+
+TEST(Smoothing, ARoomChangeDuringARunningFadeStartsANewFadeFromTheLastOutput) {
+    EngineRig rig;
+    rig.engine.parameters().store(kSequencerEnabled, 0.0);
+    rig.events.noteOn(0, 1.0f);
+    rig.render(2000);
+    rig.changes.add(kAmbienceType, 0.5); // "Large Hall"
+    rig.render(200);                      // 200 of the 470 fade-out samples
+    const double last = rig.left.back();
+    ASSERT_GT(std::fabs(last), 0.01);
+    rig.changes.add(kLongReverbSpace, 0.75); // "Cavern"
+    rig.render(470);
+    // The output stages after the fade are off: the output is the held value fading out again.
+    const auto smoothstep = [](double u) { return u * u * (3.0 - 2.0 * u); };
+    for (int i = 0; i < 470; ++i)
+        ASSERT_NEAR(rig.left[2200 + i], last * (1.0 - smoothstep(i / 470.0)), 1e-6) << i;
+}
+
+TEST(Smoothing, APresetChangeCountsChangedValuesNotQueues) {
+    const ParamId kick[] = {kKickTune,      kKickDecay, kKickPitchDrop,  kKickPitchDecay,
+                            kKickTransient, kKickPunch, kKickBodyWeight, kKickClickTone};
+    struct Queue {
+        ParamId id;
+        double value;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Queue> queues;
+        bool presetChange;
+    };
+    std::vector<Queue> oneIdEightTimes, eightIds, sevenIdsOneTwice, eightIdsOneBackToItsValue;
+    for (int i = 0; i < 8; ++i) oneIdEightTimes.push_back({kKickTune, 0.1 * (i + 1)});
+    for (int i = 0; i < 8; ++i) eightIds.push_back({kick[i], 0.61});
+    for (int i = 0; i < 7; ++i) sevenIdsOneTwice.push_back({kick[i], 0.61});
+    sevenIdsOneTwice.push_back({kick[0], 0.72});
+    eightIdsOneBackToItsValue = eightIds;
+    eightIdsOneBackToItsValue.push_back({kick[7], 0.0}); // the later queue wins: unchanged
+    const Case cases[] = {
+        {"eight queues for one id", oneIdEightTimes, false},
+        {"eight ids", eightIds, true},
+        {"seven ids, one of them twice", sevenIdsOneTwice, false},
+        {"eight ids, one set back to its value", eightIdsOneBackToItsValue, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineRig rig;
+        rig.engine.parameters().store(kKickClickTone, 0.0);
+        rig.engine.parameters().store(kSequencerEnabled, 0.0);
+        rig.events.noteOn(0, 1.0f);
+        rig.render(4096); // the delay line holds the hit
+        auto& e = rig.engine.impl();
+        const auto delayEnergy = [&e] {
+            double sum = 0.0;
+            for (float v : e.delay.line) sum += std::fabs(v);
+            return sum;
+        };
+        const double before = delayEnergy();
+        ASSERT_GT(before, 0.0);
+        for (const Queue& q : c.queues) rig.changes.add(q.id, q.value);
+        rig.render(64);
+        EXPECT_EQ(e.outputDeclicker.running(), c.presetChange);
+        // Cleared, the line holds only the block's 64 new samples.
+        EXPECT_EQ(delayEnergy() < 0.1 * before, c.presetChange) << "tails cleared";
+    }
 }

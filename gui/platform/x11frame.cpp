@@ -139,11 +139,17 @@ unsigned char virtualKey (KeySym sym)
 	}
 }
 
+// Key events are selected only while text is typed: unselected, they go on to the host's window
+// (X hands a key to the window under the pointer when the focus is on one of its ancestors).
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask | FocusChangeMask | EnterWindowMask | LeaveWindowMask;
+constexpr long kKeyEventMask = KeyPressMask | KeyReleaseMask;
+
 class X11Frame : public IPlatformFrame
 {
 public:
-	X11Frame (CFrame* f, Display* d, Window w, int wid, int hei, Steinberg::Linux::IRunLoop* rl)
-	: frame (f), display (d), runLoop (rl), window (w), width (wid), height (hei)
+	X11Frame (CFrame* f, Display* d, Window w, Window p, int wid, int hei, Steinberg::Linux::IRunLoop* rl)
+	: frame (f), display (d), runLoop (rl), window (w), parentWindow (p), width (wid), height (hei)
 	{
 		runLoop->addRef ();
 		gc = XCreateGC (display, window, 0, nullptr);
@@ -161,6 +167,8 @@ public:
 
 	~X11Frame () noexcept override
 	{
+		if (keyboardFocus)
+			giveKeyboardFocusBack ();
 		runLoop->unregisterTimer (paintHandler);
 		paintHandler->frame = nullptr;
 		paintHandler->release ();
@@ -185,6 +193,31 @@ public:
 		dirty = CRect (0, 0, frame->getWidth (), frame->getHeight ());
 	}
 	PlatformType getPlatformType () const override { return PlatformType::kX11EmbedWindowID; }
+
+	// Only while text is typed: a click on a knob must leave the keys with the host.
+	void setKeyboardFocus (bool state) override
+	{
+		if (state == keyboardFocus)
+			return;
+		keyboardFocus = state;
+		XSelectInput (display, window, state ? kEventMask | kKeyEventMask : kEventMask);
+		if (!state)
+		{
+			giveKeyboardFocusBack ();
+			XFlush (display);
+			return;
+		}
+		Window current = None;
+		int revert = RevertToParent;
+		XGetInputFocus (display, &current, &revert);
+		if (current != window)
+		{
+			previousFocus = current;
+			previousRevert = revert;
+		}
+		XSetInputFocus (display, window, RevertToParent, CurrentTime);
+		XFlush (display);
+	}
 
 	// All frames share one connection: events are read once and handed to their window's frame.
 	static std::map<Window, X11Frame*>& windows ()
@@ -215,6 +248,40 @@ public:
 
 private:
 	friend class PaintHandler;
+
+	// Back to the window that had the focus before (the host's, or PointerRoot), unless the
+	// focus has moved on since; to the host's window when that one is gone.
+	void giveKeyboardFocusBack ()
+	{
+		Window current = None;
+		int revert = RevertToParent;
+		XGetInputFocus (display, &current, &revert);
+		if (current != window)
+			return;
+		const unsigned long errorsBefore = sharedDisplayErrors;
+		if (previousFocus == PointerRoot)
+			XSetInputFocus (display, PointerRoot, RevertToPointerRoot, CurrentTime);
+		else if (previousFocus != None && previousFocus != window)
+			XSetInputFocus (display, previousFocus, previousRevert, CurrentTime);
+		else
+			XSetInputFocus (display, parentWindow, RevertToParent, CurrentTime);
+		XSync (display, False);
+		if (sharedDisplayErrors != errorsBefore)
+		{
+			XSetInputFocus (display, PointerRoot, RevertToPointerRoot, CurrentTime);
+			XSync (display, False);
+		}
+	}
+
+	// The drag lost its pointer grab (or the window its focus) and its release will not come:
+	// the captured view ends its edit.
+	void cancelDrag ()
+	{
+		if (captureButton == 0)
+			return;
+		captureButton = 0;
+		frame->onMouseCancel ();
+	}
 	CPoint toFrame (int x, int y) const
 	{
 		const double zoom = frame->getZoom ();
@@ -230,7 +297,7 @@ private:
 			{
 				CRect r (e.xexpose.x, e.xexpose.y, e.xexpose.x + e.xexpose.width, e.xexpose.y + e.xexpose.height);
 				const double zoom = frame->getZoom ();
-				r = CRect (r.left / zoom, r.top / zoom, r.right / zoom + 1, r.bottom / zoom + 1);
+				r = CRect (r.left / zoom, r.top / zoom, r.right / zoom, r.bottom / zoom);
 				dirty.unite (r);
 				break;
 			}
@@ -247,7 +314,6 @@ private:
 				if (captureButton != 0)
 					break;
 				captureButton = e.xbutton.button;
-				XSetInputFocus (display, window, RevertToParent, CurrentTime);
 				int32_t b = modifiersAndButton (e.xbutton.state, e.xbutton.button);
 				if (e.xbutton.time - lastClickTime < 300 && e.xbutton.button == 1)
 					b |= kDoubleClick;
@@ -272,6 +338,30 @@ private:
 				CPoint p = toFrame (e.xmotion.x, e.xmotion.y);
 				setLastPointerPosition (p);
 				frame->onMouseMoved (p, buttonState (e.xmotion.state));
+				break;
+			}
+			case EnterNotify:
+			case LeaveNotify:
+			{
+				// Another client grabbed or let go of the pointer: our drag's grab is gone.
+				if (e.xcrossing.mode == NotifyGrab || e.xcrossing.mode == NotifyUngrab)
+					cancelDrag ();
+				else if (e.type == LeaveNotify && captureButton == 0)
+				{
+					CPoint p = toFrame (e.xcrossing.x, e.xcrossing.y);
+					frame->onMouseExited (p, buttonState (e.xcrossing.state));
+				}
+				break;
+			}
+			case FocusOut:
+			{
+				if (e.xfocus.detail != NotifyInferior)
+					cancelDrag ();
+				break;
+			}
+			case UnmapNotify:
+			{
+				cancelDrag ();
 				break;
 			}
 			case KeyPress:
@@ -322,7 +412,7 @@ private:
 		{
 			CairoDrawContext context (cr, CRect (0, 0, frame->getWidth (), frame->getHeight ()), zoom);
 			CDrawContext::Transform t (context, CGraphicsTransform ().translate (-x0 / zoom, -y0 / zoom));
-			context.setClipRect (update);
+			// The frame rounds the update out to the whole pixels of this image, as x0..x1 do.
 			frame->drawFrame (&context, &update);
 		}
 		cairo_destroy (cr);
@@ -346,6 +436,10 @@ private:
 	Display* display;
 	Steinberg::Linux::IRunLoop* runLoop;
 	Window window;
+	Window parentWindow;
+	Window previousFocus {None};
+	int previousRevert {RevertToParent};
+	bool keyboardFocus {false};
 	int width, height;
 	EventHandler* handler {nullptr};
 	GC gc {};
@@ -388,8 +482,7 @@ bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runL
 	const int width = windowSide (frame->getWidth () * zoom);
 	const int height = windowSide (frame->getHeight () * zoom);
 	XSetWindowAttributes attrs {};
-	attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-	                   KeyReleaseMask | StructureNotifyMask | FocusChangeMask;
+	attrs.event_mask = kEventMask;
 	attrs.background_pixel = BlackPixel (display, DefaultScreen (display));
 	// A bad parent id is reported to our error handler, not to the default one.
 	const unsigned long errorsBefore = sharedDisplayErrors;
@@ -403,7 +496,7 @@ bool openX11Frame (CFrame* frame, void* parent, Steinberg::Linux::IRunLoop* runL
 		releaseDisplay ();
 		return false;
 	}
-	frame->setPlatformFrame (std::make_unique<X11Frame> (frame, display, window, width, height, runLoop));
+	frame->setPlatformFrame (std::make_unique<X11Frame> (frame, display, window, parentWindow, width, height, runLoop));
 	return true;
 }
 

@@ -236,6 +236,8 @@ void CTextEdit::takeFocus ()
 	editBuffer = text;
 	caret = editBuffer.size ();
 	invalid ();
+	if (frame)
+		frame->updateKeyboardFocus ();
 }
 
 void CTextEdit::looseFocus ()
@@ -249,6 +251,8 @@ void CTextEdit::commit ()
 	editingText = false;
 	text = editBuffer;
 	invalid ();
+	if (CFrame* frame = getFrame ())
+		frame->updateKeyboardFocus ();
 	beginEdit ();
 	valueChanged ();
 	endEdit ();
@@ -290,6 +294,7 @@ int32_t CTextEdit::onKeyDown (VstKeyCode& key)
 				editBuffer.erase (caret, nextCodePoint (editBuffer, caret) - caret);
 			invalid ();
 			return 1;
+		case VKEY_SPACE: insertText (" "); return 1; // hosts forward Space as a virtual key
 		case VKEY_HOME: caret = 0; invalid (); return 1;
 		case VKEY_END: caret = editBuffer.size (); invalid (); return 1;
 		case VKEY_LEFT: caret = prevCodePoint (editBuffer, caret); invalid (); return 1;
@@ -313,6 +318,8 @@ int32_t CTextEdit::onKeyDown (VstKeyCode& key)
 			bWasReturnPressed = false;
 			if (frame && frame->getFocusView () == this)
 				frame->setFocusView (nullptr);
+			if (frame)
+				frame->updateKeyboardFocus ();
 			invalid ();
 			return 1;
 		}
@@ -444,16 +451,21 @@ void CTextButton::setStyle (Style s)
 void CTextButton::draw (CDrawContext* context)
 {
 	const bool highlight = value > 0.5f;
-	CGradient* g = highlight ? gradientHighlighted.get () : gradient.get ();
-	if (g)
-		context->fillLinearGradient (size, g->getStartColor (), g->getEndColor ());
-	if (frameWidth > 0.)
+	// Fill and frame share one (rounded) outline, half a frame width inside the view.
+	const CCoord fw = std::max (frameWidth, 0.);
+	CRect r = size;
+	r.inset (fw / 2., fw / 2.);
+	auto path = owned (context->createRoundRectGraphicsPath (r, roundRadius));
+	if (CGradient* g = highlight ? gradientHighlighted.get () : gradient.get ())
+		context->fillLinearGradient (path, *g, r.getTopLeft (), r.getBottomLeft ());
+	if (fw > 0.)
 	{
-		context->setLineWidth (frameWidth);
+		const CLineStyle before = context->getLineStyle ();
+		context->setLineStyle (CLineStyle (CLineStyle::kLineCapRound, CLineStyle::kLineJoinRound));
+		context->setLineWidth (fw);
 		context->setFrameColor (highlight ? frameColorHighlighted : frameColor);
-		CRect r = size;
-		r.inset (frameWidth / 2., frameWidth / 2.);
-		context->drawRect (r, kDrawStroked);
+		context->drawGraphicsPath (path, CDrawContext::kPathStroked);
+		context->setLineStyle (before);
 	}
 	CDrawMethods::drawIconAndText (context, icon.get (), iconPosition, textAlignment, textMargin, size, title,
 	                               font.get (), highlight ? textColorHighlighted : textColor);
@@ -533,16 +545,34 @@ CMouseEventResult CTextButton::onMouseCancel ()
 //------------------------------------------------------------------------
 CKnob::CKnob (const CRect& s, IControlListener* l, int32_t t, CBitmap* bg, CBitmap* handle, const CPoint& off,
               int32_t ds)
-: CControl (s, l, t, bg), drawStyle (ds), handleBitmap (handle), offset (off)
+: CControl (s, l, t, bg), drawStyle (ds), offset (off)
 {
+	setHandleBitmap (handle);
 }
 
 CKnob::CKnob (const CKnob& o)
 : CControl (o), drawStyle (o.drawStyle), coronaColor (o.coronaColor), colorHandle (o.colorHandle),
   colorShadowHandle (o.colorShadowHandle), handleLineWidth (o.handleLineWidth), coronaInset (o.coronaInset),
+  coronaOutlineWidthAdd (o.coronaOutlineWidthAdd), inset (o.inset), coronaLineStyle (o.coronaLineStyle),
   startAngle (o.startAngle), rangeAngle (o.rangeAngle), zoomFactor (o.zoomFactor), linearRange (o.linearRange),
   knobMode (o.knobMode), handleBitmap (o.handleBitmap), offset (o.offset)
 {
+}
+
+void CKnob::setCoronaDashDotLengths (const CLineStyle::CoordVector& lengths)
+{
+	for (auto d : lengths)
+		if (!std::isfinite (d) || d < 0.)
+			return;
+	coronaLineStyle.setDashLengths (lengths);
+	invalid ();
+}
+
+void CKnob::setHandleBitmap (CBitmap* bitmap)
+{
+	handleBitmap = bitmap;
+	inset = bitmap ? bitmap->getWidth () / 2. + 2.5 : 3.;
+	invalid ();
 }
 
 double CKnob::angleForValue (float v) const { return startAngle + rangeAngle * static_cast<double> (v); }
@@ -565,53 +595,138 @@ float CKnob::valueFromPoint (const CPoint& where) const
 	return (rel - rangeAngle) < (360. - rel) ? 1.f : 0.f;
 }
 
+void CKnob::valueToPoint (CPoint& point) const
+{
+	const double a = angleForValue (getValueNormalized ()) * M_PI / 180.;
+	const CPoint c = size.getCenter ();
+	point = CPoint (c.x + std::cos (a) * (size.getWidth () / 2. - inset),
+	                c.y + std::sin (a) * (size.getHeight () / 2. - inset));
+}
+
+CRect CKnob::getCoronaRect () const
+{
+	CRect r = size;
+	r.inset (coronaInset, coronaInset);
+	return r;
+}
+
 void CKnob::draw (CDrawContext* context)
 {
 	if (background)
 		background->draw (context, size, offset);
-	const float v = getValueNormalized ();
-	const CPoint c = size.getCenter ();
-	const CCoord radius = std::min (size.getWidth (), size.getHeight ()) / 2.;
-	if (drawStyle & kCoronaDrawing)
+	// The knob's own line styles stay with it; the line width carries over as everywhere.
+	const CLineStyle before = context->getLineStyle ();
+	if (handleBitmap)
+		drawHandle (context);
+	else
 	{
-		CRect r = size;
-		const CCoord side = std::min (r.getWidth (), r.getHeight ());
-		r = CRect (0, 0, side, side).centerInside (size);
-		r.inset (coronaInset + handleLineWidth / 2., coronaInset + handleLineWidth / 2.);
-		context->setLineWidth (handleLineWidth);
-		context->setFrameColor (coronaColor);
-		if (drawStyle & kCoronaLineDashDot)
-			context->setLineStyle (CLineStyle (CLineStyle::kLineCapButt, CLineStyle::kLineJoinMiter, 0., {1., 2., 2., 2.}));
-		if (drawStyle & kCoronaFromCenter)
+		if (drawStyle & kCoronaOutline)
+			drawCoronaOutline (context);
+		if (drawStyle & kCoronaDrawing)
+			drawCorona (context);
+		if (!(drawStyle & kSkipHandleDrawing))
 		{
-			// Arcs run clockwise: below the centre the arc starts at the value.
-			const double centre = angleForValue (0.5f), here = angleForValue (v);
-			context->drawArc (r, static_cast<float> (std::min (centre, here)), static_cast<float> (std::max (centre, here)));
-		}
-		else
-			context->drawArc (r, startAngle, static_cast<float> (angleForValue (v)));
-		if (drawStyle & kCoronaLineDashDot)
-			context->setLineStyle (kLineSolid);
-	}
-	if (!(drawStyle & kSkipHandleDrawing))
-	{
-		const double a = angleForValue (v) * M_PI / 180.;
-		const CCoord len = radius * 0.8;
-		const CPoint tip (c.x + len * std::cos (a), c.y + len * std::sin (a));
-		context->setLineWidth (handleLineWidth);
-		if (drawStyle & kHandleCircleDrawing)
-		{
-			context->setFillColor (colorHandle);
-			const CCoord hr = std::max (2., radius * 0.12);
-			context->drawEllipse (CRect (tip.x - hr, tip.y - hr, tip.x + hr, tip.y + hr), kDrawFilled);
-		}
-		else
-		{
-			context->setFrameColor (colorHandle);
-			context->drawLine (c, tip);
+			if (drawStyle & kHandleCircleDrawing)
+				drawHandleAsCircle (context);
+			else
+				drawHandleAsLine (context);
 		}
 	}
+	context->setLineStyle (before);
 	setDirty (false);
+}
+
+void CKnob::drawCoronaOutline (CDrawContext* context) const
+{
+	double start = startAngle, end = static_cast<double> (startAngle) + rangeAngle;
+	// Square ends do not reach round the corona's ends by themselves.
+	if ((drawStyle & kCoronaLineCapButt) && getWidth () > 0.)
+	{
+		const double a = coronaOutlineWidthAdd / getWidth () * 180. / M_PI;
+		start -= a;
+		end += a;
+	}
+	CLineStyle style (kLineSolid);
+	if (!(drawStyle & kCoronaLineCapButt))
+		style.setLineCap (CLineStyle::kLineCapRound);
+	context->setLineStyle (style);
+	context->setLineWidth (handleLineWidth + coronaOutlineWidthAdd);
+	context->setFrameColor (colorShadowHandle);
+	context->drawArc (getCoronaRect (), static_cast<float> (start), static_cast<float> (end));
+}
+
+void CKnob::drawCorona (CDrawContext* context) const
+{
+	float v = getValueNormalized ();
+	if (drawStyle & kCoronaInverted)
+		v = 1.f - v;
+	double from, to;
+	if (drawStyle & kCoronaFromCenter)
+	{
+		// Arcs run clockwise: on the lower side the arc starts at the value.
+		const double centre = angleForValue (0.5f), sweep = rangeAngle * (static_cast<double> (v) - 0.5);
+		from = std::min (centre, centre + sweep);
+		to = std::max (centre, centre + sweep);
+	}
+	else if (drawStyle & kCoronaInverted)
+	{
+		to = static_cast<double> (startAngle) + rangeAngle;
+		from = to - rangeAngle * static_cast<double> (v);
+	}
+	else
+	{
+		from = startAngle;
+		to = from + rangeAngle * static_cast<double> (v);
+	}
+	if (!(drawStyle & kCoronaLineCapButt))
+	{
+		CLineStyle style (kLineSolid);
+		style.setLineCap (CLineStyle::kLineCapRound);
+		context->setLineStyle (style);
+	}
+	else if (drawStyle & kCoronaLineDashDot)
+		context->setLineStyle (coronaLineStyle);
+	else
+		context->setLineStyle (kLineSolid);
+	context->setLineWidth (handleLineWidth);
+	context->setFrameColor (coronaColor);
+	context->drawArc (getCoronaRect (), static_cast<float> (from), static_cast<float> (to));
+}
+
+void CKnob::drawHandleAsCircle (CDrawContext* context) const
+{
+	CPoint where;
+	valueToPoint (where);
+	CRect r (where.x - 0.5, where.y - 0.5, where.x + 0.5, where.y + 0.5);
+	r.extend (handleLineWidth, handleLineWidth);
+	context->setLineStyle (kLineSolid);
+	context->setLineWidth (0.5);
+	context->setFrameColor (colorShadowHandle);
+	context->setFillColor (colorHandle);
+	context->drawEllipse (r, kDrawFilledAndStroked);
+}
+
+void CKnob::drawHandleAsLine (CDrawContext* context) const
+{
+	CPoint where;
+	valueToPoint (where);
+	const CPoint origin = size.getCenter ();
+	context->setLineStyle (CLineStyle (CLineStyle::kLineCapRound));
+	context->setLineWidth (handleLineWidth);
+	// The shadow one point left of and below the handle.
+	context->setFrameColor (colorShadowHandle);
+	context->drawLine (CPoint (where.x - 1., where.y + 1.), CPoint (origin.x - 1., origin.y + 1.));
+	context->setFrameColor (colorHandle);
+	context->drawLine (where, origin);
+}
+
+void CKnob::drawHandle (CDrawContext* context) const
+{
+	CPoint where;
+	valueToPoint (where);
+	const CCoord w = handleBitmap->getWidth (), h = handleBitmap->getHeight ();
+	const CPoint topLeft (std::floor (where.x - w / 2.), std::floor (where.y - h / 2.));
+	handleBitmap->draw (context, CRect (topLeft, CPoint (w, h)));
 }
 
 CMouseEventResult CKnob::onMouseDown (CPoint& where, const CButtonState& buttons)

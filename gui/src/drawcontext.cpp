@@ -216,6 +216,38 @@ void CDrawContext::drawGraphicsPath (CGraphicsPath* path, PathDrawMode mode)
 	implDrawPath (*path, mode);
 }
 
+void CDrawContext::fillLinearGradient (CGraphicsPath* path, const CGradient& gradient, const CPoint& startPoint,
+                                       const CPoint& endPoint, bool evenOdd)
+{
+	if (!path || path->isEmpty () || !finite (startPoint) || !finite (endPoint))
+		return;
+	for (const auto& e : path->getElements ())
+		if (!finite (e.rect) || !finite (e.point) || !finite (e.startAngle) || !finite (e.endAngle) ||
+		    std::fabs (e.startAngle) > 1.0e6 || std::fabs (e.endAngle) > 1.0e6)
+			return;
+	implFillPathGradient (*path, gradient.getStartColor (), gradient.getEndColor (), limit (startPoint),
+	                      limit (endPoint), evenOdd);
+}
+
+void CGraphicsPath::addRoundRect (const CRect& rect, CCoord radius)
+{
+	CRect r = rect;
+	r.normalize ();
+	radius = std::min ({radius, r.getWidth () / 2., r.getHeight () / 2.});
+	if (!(radius > 0.))
+	{
+		addRect (r);
+		return;
+	}
+	const CCoord d = 2. * radius;
+	beginSubpath (CPoint (r.right - radius, r.top));
+	addArc (CRect (r.right - d, r.top, r.right, r.top + d), 270., 360.);
+	addArc (CRect (r.right - d, r.bottom - d, r.right, r.bottom), 0., 90.);
+	addArc (CRect (r.left, r.bottom - d, r.left + d, r.bottom), 90., 180.);
+	addArc (CRect (r.left, r.top, r.left + d, r.top + d), 180., 270.);
+	closeSubpath ();
+}
+
 void CDrawContext::drawString (const UTF8String& string, const CRect& rect, CHoriTxtAlign align, bool antialias)
 {
 	if (string.empty () || !finite (rect))
@@ -496,10 +528,8 @@ void CairoDrawContext::implDrawStringAt (const std::string& text, const CPoint& 
 	end ();
 }
 
-void CairoDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode mode)
+void CairoDrawContext::appendPath (const CGraphicsPath& path)
 {
-	if (!begin ())
-		return;
 	cairo_new_path (cr);
 	for (const auto& e : path.getElements ())
 	{
@@ -537,6 +567,13 @@ void CairoDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode mod
 			case CGraphicsPath::Element::Close: cairo_close_path (cr); break;
 		}
 	}
+}
+
+void CairoDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode mode)
+{
+	if (!begin ())
+		return;
+	appendPath (path);
 	if (mode == kPathStroked)
 	{
 		setSource (state.frameColor);
@@ -549,6 +586,24 @@ void CairoDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode mod
 		setSource (state.fillColor);
 		cairo_fill (cr);
 	}
+	cairo_new_path (cr);
+	end ();
+}
+
+void CairoDrawContext::implFillPathGradient (const CGraphicsPath& path, const CColor& c0, const CColor& c1,
+                                             const CPoint& p0, const CPoint& p1, bool evenOdd)
+{
+	if (!begin ())
+		return;
+	appendPath (path);
+	cairo_pattern_t* p = cairo_pattern_create_linear (p0.x, p0.y, p1.x, p1.y);
+	const double ga = state.globalAlpha;
+	cairo_pattern_add_color_stop_rgba (p, 0., c0.red / 255., c0.green / 255., c0.blue / 255., ga * c0.alpha / 255.);
+	cairo_pattern_add_color_stop_rgba (p, 1., c1.red / 255., c1.green / 255., c1.blue / 255., ga * c1.alpha / 255.);
+	cairo_set_fill_rule (cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+	cairo_set_source (cr, p);
+	cairo_fill (cr);
+	cairo_pattern_destroy (p);
 	cairo_new_path (cr);
 	end ();
 }
@@ -635,9 +690,12 @@ void RecordingDrawContext::implDrawBitmap (CBitmap* bitmap, const CRect& dest, c
 	c.alpha = alpha;
 }
 
-void RecordingDrawContext::implFillLinearGradient (const CRect& rect, const CColor&, const CColor&)
+void RecordingDrawContext::implFillLinearGradient (const CRect& rect, const CColor& top, const CColor& bottom)
 {
-	record (Op::Gradient).rect = rect;
+	auto& c = record (Op::Gradient);
+	c.rect = rect;
+	c.color1 = top;
+	c.color2 = bottom;
 }
 
 void RecordingDrawContext::implClearRect (const CRect& rect) { record (Op::Clear).rect = rect; }
@@ -662,6 +720,18 @@ void RecordingDrawContext::implDrawPath (const CGraphicsPath& path, PathDrawMode
 	auto& c = record (Op::Path);
 	c.path = path.getElements ();
 	c.pathMode = mode;
+}
+
+void RecordingDrawContext::implFillPathGradient (const CGraphicsPath& path, const CColor& c0, const CColor& c1,
+                                                 const CPoint& p0, const CPoint& p1, bool evenOdd)
+{
+	auto& c = record (Op::PathGradient);
+	c.path = path.getElements ();
+	c.pathMode = evenOdd ? kPathFilledEvenOdd : kPathFilled;
+	c.color1 = c0;
+	c.color2 = c1;
+	c.p1 = p0;
+	c.p2 = p1;
 }
 
 //------------------------------------------------------------------------

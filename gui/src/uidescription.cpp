@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -463,8 +464,15 @@ bool UIDescription::parse ()
 			auto bitmap = owned (new CBitmap (path));
 			if (!bitmap->isLoaded ())
 			{
-				error = "bitmap \"" + name + "\" cannot be loaded from " + path;
-				return false;
+				// A file that is not there leaves the name without a picture (views that name it
+				// get none); a file that is there but cannot be read as a PNG is a fault.
+				std::error_code ec;
+				if (std::filesystem::exists (path, ec) || ec)
+				{
+					error = "bitmap \"" + name + "\" cannot be loaded from " + path;
+					return false;
+				}
+				bitmap = nullptr;
 			}
 			bitmaps[name] = bitmap;
 		}
@@ -611,10 +619,12 @@ bool UIDescription::resolveFont (const std::string& value, SharedPointer<CFontDe
 	return true;
 }
 
+// A name of the description resolves, even when its file was missing (then to null).
 bool UIDescription::resolveBitmap (const std::string& value, CBitmap*& bitmap) const
 {
-	bitmap = getBitmap (value.c_str ());
-	return bitmap != nullptr;
+	auto it = bitmaps.find (value);
+	bitmap = it == bitmaps.end () ? nullptr : it->second.get ();
+	return it != bitmaps.end ();
 }
 
 //------------------------------------------------------------------------
@@ -983,15 +993,14 @@ bool UIDescription::applyAttributes (CView* view, const UIAttributes& attrs)
 	if (auto* knob = dynamic_cast<CKnob*> (view))
 	{
 		std::optional<CColor> corona, handle, shadow;
-		std::optional<double> lineWidth, coronaInset, angleStart, angleRange, zoom;
-		std::optional<bool> drawCorona, dashDot, fromCenter, drawHandle, circle;
+		std::optional<double> lineWidth, coronaInset, angleStart, angleRange, zoom, outlineAdd, valueInset;
+		CBitmap* handleBitmap = nullptr;
 		if (!getColor ("corona-color", corona) || !getColor ("handle-color", handle) ||
 		    !getColor ("handle-shadow-color", shadow) || !getDouble ("handle-line-width", lineWidth) ||
 		    !getDouble ("corona-inset", coronaInset) || !getDouble ("angle-start", angleStart) ||
 		    !getDouble ("angle-range", angleRange) || !getDouble ("zoom-factor", zoom) ||
-		    !getBool ("draw-corona", drawCorona) || !getBool ("draw-corona-dash-dot", dashDot) ||
-		    !getBool ("draw-corona-from-center", fromCenter) || !getBool ("draw-handle", drawHandle) ||
-		    !getBool ("circle-drawing", circle))
+		    !getDouble ("corona-outline-width-add", outlineAdd) || !getDouble ("value-inset", valueInset) ||
+		    !getBitmapAttr ("handle-bitmap", handleBitmap))
 			return false;
 		if (corona) knob->setCoronaColor (*corona);
 		if (handle) knob->setColorHandle (*handle);
@@ -1001,17 +1010,53 @@ bool UIDescription::applyAttributes (CView* view, const UIAttributes& attrs)
 		if (angleStart) knob->setStartAngle (static_cast<float> (*angleStart));
 		if (angleRange) knob->setRangeAngle (static_cast<float> (*angleRange));
 		if (zoom) knob->setZoomFactor (static_cast<float> (*zoom));
-		int32_t ds = knob->getDrawStyle ();
-		auto flag = [&] (const std::optional<bool>& b, int32_t f) {
-			if (b)
-				ds = *b ? (ds | f) : (ds & ~f);
+		if (outlineAdd) knob->setCoronaOutlineWidthAdd (*outlineAdd);
+		if (handleBitmap) knob->setHandleBitmap (handleBitmap);
+		if (valueInset) knob->setInsetValue (*valueInset); // after the bitmap, which sets its own
+		if (auto lengths = attrs.getAttributeValue ("corona-dash-dot-lengths"))
+		{
+			CLineStyle::CoordVector values;
+			std::stringstream ss (*lengths);
+			std::string part;
+			while (std::getline (ss, part, ','))
+			{
+				double d = 0.;
+				if (!UIAttributes::stringToDouble (part, d) || d < 0.)
+					return fail ("corona-dash-dot-lengths");
+				values.push_back (d);
+			}
+			knob->setCoronaDashDotLengths (values);
+		}
+		// Each bit has our name and VSTGUI's; "draw-handle" is the negation of "skip-handle-drawing".
+		struct StyleAttribute
+		{
+			const char* name;
+			int32_t flag;
+			bool negated;
 		};
-		flag (drawCorona, CKnob::kCoronaDrawing);
-		flag (dashDot, CKnob::kCoronaLineDashDot);
-		flag (fromCenter, CKnob::kCoronaFromCenter);
-		flag (circle, CKnob::kHandleCircleDrawing);
-		if (drawHandle)
-			ds = *drawHandle ? (ds & ~CKnob::kSkipHandleDrawing) : (ds | CKnob::kSkipHandleDrawing);
+		static const StyleAttribute styleAttributes[] = {
+		    {"circle-drawing", CKnob::kHandleCircleDrawing, false},
+		    {"draw-corona", CKnob::kCoronaDrawing, false},
+		    {"corona-drawing", CKnob::kCoronaDrawing, false},
+		    {"draw-corona-from-center", CKnob::kCoronaFromCenter, false},
+		    {"corona-from-center", CKnob::kCoronaFromCenter, false},
+		    {"corona-inverted", CKnob::kCoronaInverted, false},
+		    {"draw-corona-dash-dot", CKnob::kCoronaLineDashDot, false},
+		    {"corona-dash-dot", CKnob::kCoronaLineDashDot, false},
+		    {"corona-outline", CKnob::kCoronaOutline, false},
+		    {"corona-line-cap-butt", CKnob::kCoronaLineCapButt, false},
+		    {"skip-handle-drawing", CKnob::kSkipHandleDrawing, false},
+		    {"draw-handle", CKnob::kSkipHandleDrawing, true},
+		};
+		int32_t ds = knob->getDrawStyle ();
+		for (const auto& a : styleAttributes)
+		{
+			std::optional<bool> b;
+			if (!getBool (a.name, b))
+				return false;
+			if (b)
+				ds = (*b != a.negated) ? (ds | a.flag) : (ds & ~a.flag);
+		}
 		knob->setDrawStyle (ds);
 	}
 	return true;

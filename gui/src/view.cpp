@@ -2,6 +2,7 @@
 #include "vstgui/lib/coffscreen.h"
 #include "vstgui/lib/controls.h"
 #include "vstgui/lib/cview.h"
+#include "vstgui/lib/cvstguitimer.h"
 
 #include <cairo.h>
 
@@ -117,6 +118,16 @@ CMouseEventResult CView::onMouseDown (CPoint&, const CButtonState&) { return kMo
 CMouseEventResult CView::onMouseUp (CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
 CMouseEventResult CView::onMouseMoved (CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
 CMouseEventResult CView::onMouseCancel () { return kMouseEventNotImplemented; }
+CMouseEventResult CView::onMouseExited (CPoint&, const CButtonState&) { return kMouseEventNotImplemented; }
+
+void CView::setTooltipText (const UTF8String& text)
+{
+	if (tooltip == text.getString ())
+		return;
+	tooltip = text.getString ();
+	if (CFrame* frame = getFrame ())
+		frame->tooltipTextChanged (this);
+}
 bool CView::onWheel (const CPoint&, float, const CButtonState&) { return false; }
 int32_t CView::onKeyDown (VstKeyCode&) { return -1; }
 int32_t CView::onKeyUp (VstKeyCode&) { return -1; }
@@ -130,6 +141,8 @@ bool CView::attached (CView* parent)
 bool CView::removed (CView*)
 {
 	dropFocusInside ();
+	if (CFrame* frame = getFrame ())
+		frame->viewWillBeRemoved (this);
 	parentView = nullptr;
 	return true;
 }
@@ -442,6 +455,44 @@ public:
 };
 } // namespace
 
+struct CFrame::Tooltip
+{
+	uint32_t delay {500};
+	SharedPointer<CVSTGUITimer> timer;
+	SharedPointer<CView> owner; // the view whose text is (to be) shown
+	CPoint pointer;             // last position seen, frame coordinates
+	CPoint restPoint;           // where the current wait began
+	bool visible {false};
+	std::string text;
+	CRect rect;
+};
+
+namespace {
+// Colours and metrics of the tooltip box.
+constexpr CColor kTooltipBack {24, 28, 32, 240};
+constexpr CColor kTooltipFrame {96, 104, 112, 255};
+constexpr CColor kTooltipText {232, 236, 240, 255};
+constexpr CCoord kTooltipPaddingX = 5.;
+constexpr CCoord kTooltipPaddingY = 3.;
+constexpr CCoord kTooltipBelowPointer = 20.; // clears the pointer's arrow
+constexpr CCoord kTooltipRestDistance = 2.;  // moves within this distance still count as resting
+
+std::vector<std::string> tooltipLines (const std::string& text)
+{
+	std::vector<std::string> lines;
+	size_t start = 0;
+	while (true)
+	{
+		const size_t end = text.find ('\n', start);
+		lines.push_back (text.substr (start, end == std::string::npos ? std::string::npos : end - start));
+		if (end == std::string::npos)
+			break;
+		start = end + 1;
+	}
+	return lines;
+}
+} // namespace
+
 CFrame::CFrame (const CRect& s, VSTGUIEditorInterface* e) : CViewContainer (CRect (0, 0, s.getWidth (), s.getHeight ())), editor (e)
 {
 	backgroundColor = kBlackCColor;
@@ -452,6 +503,211 @@ CFrame::~CFrame () noexcept
 	focusView = nullptr;
 	mouseDownView = nullptr;
 	removeAll (true);
+	tooltip = nullptr; // its timer's callback knows this frame
+}
+
+void CFrame::enableTooltips (bool state, uint32_t delayTimeInMs)
+{
+	if (!state)
+	{
+		if (tooltip)
+			hideTooltip ();
+		tooltip = nullptr;
+		return;
+	}
+	if (!tooltip)
+	{
+		tooltip = std::make_unique<Tooltip> ();
+		// Started only while the pointer rests on a view with a tooltip.
+		tooltip->timer = makeOwned<CVSTGUITimer> (
+		    [this] (CVSTGUITimer* t) {
+			    t->stop ();
+			    showTooltip ();
+		    },
+		    std::max<uint32_t> (1, delayTimeInMs), false);
+	}
+	tooltip->delay = std::max<uint32_t> (1, delayTimeInMs);
+	tooltip->timer->setFireTime (tooltip->delay);
+}
+
+bool CFrame::isTooltipVisible () const { return tooltip && tooltip->visible; }
+
+const std::string& CFrame::getVisibleTooltipText () const
+{
+	static const std::string none;
+	return isTooltipVisible () ? tooltip->text : none;
+}
+
+CRect CFrame::getTooltipRect () const { return isTooltipVisible () ? tooltip->rect : CRect (); }
+
+// The innermost view under the point, down the same path as the mouse, that has a tooltip.
+CView* CFrame::tooltipOwnerAt (const CPoint& where) const
+{
+	CView* found = nullptr;
+	const CViewContainer* container = this;
+	CPoint p = where;
+	while (container)
+	{
+		CView* child = container->getViewAt (p, true);
+		if (!child)
+			break;
+		if (!child->getTooltipText ().empty ())
+			found = child;
+		container = dynamic_cast<const CViewContainer*> (child);
+		if (container)
+			p.offset (-child->getViewSize ().left, -child->getViewSize ().top);
+	}
+	return found;
+}
+
+void CFrame::trackTooltip (const CPoint& where, const CButtonState& buttons)
+{
+	if (!tooltip)
+		return;
+	tooltip->pointer = where;
+	if (buttons.getButtonState () != 0)
+	{
+		hideTooltip (); // a drag shows none
+		tooltip->restPoint = where;
+		return;
+	}
+	CView* owner = tooltipOwnerAt (where);
+	if (owner != tooltip->owner.get ())
+	{
+		hideTooltip ();
+		tooltip->owner = owner;
+		tooltip->restPoint = where;
+		if (owner)
+			tooltip->timer->start ();
+		return;
+	}
+	if (!owner || tooltip->visible)
+		return;
+	// Waiting: a real move starts the wait again.
+	if (std::fabs (where.x - tooltip->restPoint.x) > kTooltipRestDistance ||
+	    std::fabs (where.y - tooltip->restPoint.y) > kTooltipRestDistance || !tooltip->timer->isRunning ())
+	{
+		tooltip->restPoint = where;
+		tooltip->timer->stop ();
+		tooltip->timer->start ();
+	}
+}
+
+void CFrame::showTooltip ()
+{
+	if (!tooltip || !tooltip->owner)
+		return;
+	CView* owner = tooltip->owner.get ();
+	if (owner->getFrame () != this || !owner->isVisible () || owner->getTooltipText ().empty ())
+		return;
+	tooltip->text = owner->getTooltipText ();
+	tooltip->visible = true;
+	layoutTooltip ();
+}
+
+void CFrame::layoutTooltip ()
+{
+	if (!tooltip->rect.isEmpty ())
+		invalidRect (tooltip->rect);
+	const CFontDesc& font = *kNormalFontSmall;
+	CCoord ascent = 0., descent = 0.;
+	FontMetrics::extents (font, ascent, descent);
+	const auto lines = tooltipLines (tooltip->text);
+	CCoord textWidth = 0.;
+	for (const auto& l : lines)
+		textWidth = std::max (textWidth, FontMetrics::stringWidth (font, l));
+	const CCoord lineHeight = std::ceil (ascent + descent) + 1.;
+	const CCoord w = std::ceil (textWidth) + 2. * kTooltipPaddingX;
+	const CCoord h = lineHeight * static_cast<CCoord> (lines.size ()) + 2. * kTooltipPaddingY;
+	const CPoint& p = tooltip->pointer;
+	CCoord left = std::round (p.x), top = std::round (p.y + kTooltipBelowPointer);
+	if (top + h > size.getHeight ())
+		top = std::round (p.y - h - kTooltipRestDistance * 2.); // above the pointer when there is no room below
+	left = std::max (0., std::min (left, size.getWidth () - w));
+	top = std::max (0., std::min (top, size.getHeight () - h));
+	tooltip->rect = CRect (left, top, left + w, top + h);
+	invalidRect (tooltip->rect);
+}
+
+void CFrame::hideTooltip ()
+{
+	if (!tooltip)
+		return;
+	tooltip->timer->stop ();
+	if (tooltip->visible)
+	{
+		tooltip->visible = false;
+		invalidRect (tooltip->rect);
+	}
+	tooltip->rect = CRect ();
+	tooltip->text.clear ();
+}
+
+void CFrame::tooltipTextChanged (CView* view)
+{
+	if (!tooltip || view != tooltip->owner.get ())
+		return;
+	if (view->getTooltipText ().empty ())
+	{
+		hideTooltip ();
+		return;
+	}
+	if (tooltip->visible)
+	{
+		tooltip->text = view->getTooltipText ();
+		layoutTooltip (); // near the pointer, which may have moved on to another part of the view
+	}
+}
+
+void CFrame::viewWillBeRemoved (CView* view)
+{
+	if (!tooltip || !tooltip->owner)
+		return;
+	auto* container = dynamic_cast<CViewContainer*> (view);
+	if (tooltip->owner.get () == view || (container && container->isChild (tooltip->owner, true)))
+	{
+		hideTooltip ();
+		tooltip->owner = nullptr;
+	}
+}
+
+void CFrame::drawRect (CDrawContext* context, const CRect& updateRect)
+{
+	CViewContainer::drawRect (context, updateRect);
+	if (!context || !isTooltipVisible ())
+		return;
+	CRect r = tooltip->rect;
+	CRect clip = r;
+	clip.bound (updateRect);
+	if (clip.isEmpty ())
+		return;
+	context->saveGlobalState ();
+	CRect oldClip;
+	context->getClipRect (oldClip);
+	clip.bound (oldClip);
+	context->setClipRect (clip);
+	context->setGlobalAlpha (1.f);
+	context->setLineStyle (kLineSolid);
+	context->setFillColor (kTooltipBack);
+	context->drawRect (r, kDrawFilled);
+	context->setLineWidth (1.);
+	context->setFrameColor (kTooltipFrame);
+	CRect border = r;
+	border.inset (0.5, 0.5);
+	context->drawRect (border, kDrawStroked);
+	context->setFont (kNormalFontSmall);
+	context->setFontColor (kTooltipText);
+	CCoord ascent = 0., descent = 0.;
+	FontMetrics::extents (*kNormalFontSmall, ascent, descent);
+	const CCoord lineHeight = std::ceil (ascent + descent) + 1.;
+	CCoord y = r.top + kTooltipPaddingY;
+	for (const auto& line : tooltipLines (tooltip->text))
+	{
+		context->drawString (line.c_str (), CRect (r.left + kTooltipPaddingX, y, r.right - kTooltipPaddingX, y + lineHeight),
+		                     kLeftText);
+		y += lineHeight;
+	}
+	context->restoreGlobalState ();
 }
 
 bool CFrame::open (void* /*parent*/, PlatformType type)
@@ -471,8 +727,14 @@ void CFrame::close ()
 	if (inClose)
 		return;
 	inClose = true;
+	if (tooltip)
+	{
+		hideTooltip ();
+		tooltip->owner = nullptr;
+	}
 	onMouseCancel ();
 	setFocusView (nullptr);
+	updateKeyboardFocus (); // given back even if the focus view is kept
 	removeAll (true);
 	platformFrame.reset ();
 	forget ();
@@ -500,6 +762,18 @@ void CFrame::setFocusView (CView* view)
 	// The old view may have moved the focus itself while letting it go.
 	if (focusView == view && view)
 		view->takeFocus ();
+	updateKeyboardFocus ();
+}
+
+void CFrame::updateKeyboardFocus ()
+{
+	auto* edit = dynamic_cast<CTextEdit*> (focusView);
+	const bool want = edit && edit->isEditingText () && !inClose;
+	if (want == keyboardFocus)
+		return;
+	keyboardFocus = want;
+	if (platformFrame)
+		platformFrame->setKeyboardFocus (want);
 }
 
 void CFrame::invalidRect (const CRect& rect)
@@ -513,15 +787,52 @@ void CFrame::invalidRect (const CRect& rect)
 		platformFrame->invalidRect (r);
 }
 
+namespace {
+// The smallest rectangle of whole device pixels around r (r in the context's local coordinates).
+CRect roundOutToDevicePixels (const CDrawContext& context, const CRect& r)
+{
+	const CGraphicsTransform& t = context.getCurrentTransform ();
+	CRect device = r;
+	t.transform (device);
+	device = CRect (std::floor (device.left), std::floor (device.top), std::ceil (device.right),
+	                std::ceil (device.bottom));
+	t.inverse ().transform (device);
+	return device;
+}
+} // namespace
+
 void CFrame::drawFrame (CDrawContext* context, const CRect* updateRect)
 {
+	if (!context)
+		return;
 	CRect r = updateRect ? *updateRect : size;
+	r.bound (size);
+	if (r.isEmpty ())
+	{
+		clearDirtyRect ();
+		return;
+	}
+	// A clip edge inside a device pixel would blend the new picture with what the pixel held
+	// before (black in a window's fresh image) and leave a dark seam: the repaint covers whole
+	// pixels, and views draw into them exactly as in a full repaint.
+	r = roundOutToDevicePixels (*context, r);
+	CRect oldClip;
+	context->getClipRect (oldClip);
+	CRect clip = r;
+	clip.bound (oldClip);
+	context->setClipRect (clip);
 	drawRect (context, r);
+	context->setClipRect (oldClip);
 	clearDirtyRect ();
 }
 
 CMouseEventResult CFrame::onMouseDown (CPoint& where, const CButtonState& buttons)
 {
+	if (tooltip)
+	{
+		hideTooltip (); // and shown again only after the pointer moved and rested
+		tooltip->restPoint = where;
+	}
 	// A down without the up of the previous one (the up went elsewhere): end that first.
 	if (mouseDownView)
 		onMouseCancel ();
@@ -544,7 +855,22 @@ CMouseEventResult CFrame::onMouseUp (CPoint& where, const CButtonState& buttons)
 
 CMouseEventResult CFrame::onMouseMoved (CPoint& where, const CButtonState& buttons)
 {
-	return CViewContainer::onMouseMoved (where, buttons);
+	const CPoint at = where;
+	SharedPointer<CFrame> keep (this); // a view's move may close the editor
+	const CMouseEventResult result = CViewContainer::onMouseMoved (where, buttons);
+	// After the views: a move may have changed their tooltip texts.
+	trackTooltip (at, buttons);
+	return result;
+}
+
+CMouseEventResult CFrame::onMouseExited (CPoint&, const CButtonState&)
+{
+	if (tooltip)
+	{
+		hideTooltip ();
+		tooltip->owner = nullptr;
+	}
+	return kMouseEventHandled;
 }
 
 CMouseEventResult CFrame::onMouseCancel () { return CViewContainer::onMouseCancel (); }

@@ -7,7 +7,9 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "public.sdk/source/vst/vstparameters.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace Steinberg {
 namespace Vst {
@@ -67,6 +69,8 @@ VSTGUI::VstKeyCode toKeyCode (char16 key, int16 keyCode, int16 modifiers)
 		k.virt = static_cast<unsigned char> (keyCode);
 	else
 		k.character = key;
+	if (k.virt == VSTGUI::VKEY_SPACE)
+		k.character = ' '; // the key and its character: text fields type it
 	k.modifier = static_cast<unsigned char> (modifiers & 0x0F);
 	return k;
 }
@@ -117,6 +121,14 @@ tresult PLUGIN_API VSTGUIEditor::setFrame (IPlugFrame* newFrame)
 	else if (runLoop)
 		runLoop->release (); // the query's reference; we hold one already
 	return EditorView::setFrame (newFrame);
+}
+
+tresult PLUGIN_API VSTGUIEditor::setContentScaleFactor (ScaleFactor factor)
+{
+	if (!std::isfinite (factor) || factor <= 0.f || factor > 16.f)
+		return kInvalidArgument;
+	contentScaleFactor = factor;
+	return kResultTrue;
 }
 
 } // namespace Vst
@@ -174,7 +186,8 @@ void toUTF16 (const std::string& in, Vst::String128 out)
 class ParameterBinding : public FObject
 {
 public:
-	ParameterBinding (Vst::EditController* c, Vst::Parameter* p) : controller (c), parameter (p)
+	ParameterBinding (Vst::EditController* c, Vst::Parameter* p, std::thread::id ui)
+	: controller (c), parameter (p), uiThread (ui)
 	{
 		parameter->addRef ();
 		parameter->addDependent (this);
@@ -182,6 +195,9 @@ public:
 	~ParameterBinding () override
 	{
 		parameter->removeDependent (this);
+		// A notification from another thread may still be setting the flag.
+		while (foreignUpdates.load (std::memory_order_acquire) > 0)
+			std::this_thread::yield ();
 		parameter->release ();
 	}
 
@@ -209,10 +225,32 @@ public:
 	const std::vector<SharedPointer<CControl>>& getControls () const { return controls; }
 	size_t size () const { return controls.size (); }
 
+	// The parameter's change notification, on whatever thread changed it. Views are only ever
+	// touched on the UI thread: from another thread the change is marked, and the editor's
+	// timer applies it with the value the parameter has then.
 	void PLUGIN_API update (FUnknown*, int32 message) override
 	{
 		if (message != IDependent::kChanged)
 			return;
+		if (std::this_thread::get_id () != uiThread)
+		{
+			foreignUpdates.fetch_add (1, std::memory_order_acq_rel);
+			pending.store (true, std::memory_order_release);
+			foreignUpdates.fetch_sub (1, std::memory_order_acq_rel);
+			return;
+		}
+		apply ();
+	}
+	// UI thread: applies a change that another thread announced.
+	void applyPending ()
+	{
+		if (pending.load (std::memory_order_acquire))
+			apply ();
+	}
+
+	void apply ()
+	{
+		pending.exchange (false, std::memory_order_acq_rel); // the value read below covers it
 		// A follow-up may change tags and so drop this binding while it runs.
 		IPtr<ParameterBinding> keep (this);
 		const float v = static_cast<float> (controller->getParamNormalized (getId ()));
@@ -298,6 +336,9 @@ private:
 	Vst::Parameter* parameter;
 	std::vector<SharedPointer<CControl>> controls;
 	int32 editCount {0};
+	const std::thread::id uiThread;
+	std::atomic<bool> pending {false};
+	std::atomic<int> foreignUpdates {0};
 };
 
 //------------------------------------------------------------------------
@@ -323,6 +364,7 @@ VST3Editor::~VST3Editor ()
 
 void VST3Editor::init ()
 {
+	uiThread = std::this_thread::get_id ();
 	UpdateHandler::instance (); // parameter change notifications go through it
 	if (description && description->parse ())
 		if (auto attrs = description->getViewAttributes (templateName.c_str ()))
@@ -336,9 +378,22 @@ void VST3Editor::init ()
 
 void VST3Editor::updateRectFromZoom ()
 {
-	ViewRect r (0, 0, static_cast<int32> (std::lround (baseSize.getWidth () * zoomFactor)),
-	            static_cast<int32> (std::lround (baseSize.getHeight () * zoomFactor)));
+	const double scale = getAbsScaleFactor ();
+	ViewRect r (0, 0, static_cast<int32> (std::lround (baseSize.getWidth () * scale)),
+	            static_cast<int32> (std::lround (baseSize.getHeight () * scale)));
 	setRect (r);
+}
+
+void VST3Editor::applyScale ()
+{
+	updateRectFromZoom ();
+	if (frame)
+		frame->setZoom (getAbsScaleFactor ());
+	if (plugFrame && isAttached ())
+	{
+		ViewRect r = getRect ();
+		plugFrame->resizeView (this, &r);
+	}
 }
 
 bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
@@ -350,6 +405,7 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 	if (type != PlatformType::kOffscreen && !parent)
 		return false;
 	inOpen = true;
+	uiThread = std::this_thread::get_id ();
 	CView* view = description->createView (templateName.c_str (), this);
 	if (!view)
 	{
@@ -362,7 +418,9 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 	view->setViewSize (baseSize, false);
 	view->setMouseableArea (baseSize);
 	frame = new CFrame (baseSize, this);
+	frame->enableTooltips (true);
 	frame->addView (view);
+	frame->setZoom (getAbsScaleFactor ()); // before the window is made, which takes its size
 	bool ok = false;
 	if (type == PlatformType::kOffscreen)
 		ok = frame->open (parent, type);
@@ -376,8 +434,8 @@ bool PLUGIN_API VST3Editor::open (void* parent, const PlatformType& type)
 		inOpen = false;
 		return false;
 	}
-	frame->setZoom (zoomFactor);
 	updateRectFromZoom ();
+	pendingChangesTimer = makeOwned<CVSTGUITimer> ([this] (CVSTGUITimer*) { applyPendingParameterChanges (); }, 16, true);
 	inOpen = false;
 	return true;
 }
@@ -387,6 +445,11 @@ void PLUGIN_API VST3Editor::close ()
 	if (!frame)
 		return;
 	CFrame* f = frame;
+	if (pendingChangesTimer)
+	{
+		pendingChangesTimer->stop ();
+		pendingChangesTimer = nullptr;
+	}
 	f->onMouseCancel (); // ends any edit in progress while the bindings still exist
 	bindings.clear ();
 	frame = nullptr;
@@ -398,15 +461,16 @@ bool VST3Editor::setZoomFactor (double factor)
 	if (!std::isfinite (factor) || factor <= 0.)
 		return false;
 	zoomFactor = factor;
-	updateRectFromZoom ();
-	if (frame)
-		frame->setZoom (factor);
-	if (plugFrame && isAttached ())
-	{
-		ViewRect r = getRect ();
-		plugFrame->resizeView (this, &r);
-	}
+	applyScale ();
 	return true;
+}
+
+tresult PLUGIN_API VST3Editor::setContentScaleFactor (ScaleFactor factor)
+{
+	const tresult result = VSTGUIEditor::setContentScaleFactor (factor);
+	if (result == kResultTrue)
+		applyScale ();
+	return result;
 }
 
 void VST3Editor::valueChanged (CControl* control)
@@ -461,7 +525,7 @@ void VST3Editor::bindControl (CControl* control)
 		return;
 	auto& entry = bindings[tag];
 	if (!entry)
-		entry = Steinberg::owned (new ParameterBinding (controller, parameter));
+		entry = Steinberg::owned (new ParameterBinding (controller, parameter, uiThread));
 	IPtr<ParameterBinding> binding = entry; // add () notifies the control, which may rebind
 	binding->add (control);
 }
@@ -502,6 +566,17 @@ void VST3Editor::unbindControlsOutside (CView* root)
 				outside.push_back (c);
 	for (const auto& c : outside)
 		unbindControl (c.get ());
+}
+
+void VST3Editor::applyPendingParameterChanges ()
+{
+	// Only the bindings that still exist; a follow-up may drop any of them.
+	std::vector<IPtr<ParameterBinding>> current;
+	current.reserve (bindings.size ());
+	for (const auto& [tag, binding] : bindings)
+		current.push_back (binding);
+	for (auto& binding : current)
+		binding->applyPending ();
 }
 
 size_t VST3Editor::getBoundControlCount (int32_t tag) const
@@ -545,11 +620,43 @@ tresult PLUGIN_API VST3Editor::checkSizeConstraint (ViewRect* rect)
 }
 
 //------------------------------------------------------------------------
+double AspectRatioVST3Editor::clampZoom (double factor) const
+{
+	return std::max (minZoomFactor, std::min (factor, maxZoomFactor));
+}
+
+void AspectRatioVST3Editor::setMinZoomFactor (double factor)
+{
+	if (!std::isfinite (factor) || factor <= 0.)
+		return;
+	minZoomFactor = factor;
+	if (clampZoom (zoomFactor) != zoomFactor)
+		setZoomFactor (zoomFactor);
+}
+
+void AspectRatioVST3Editor::setMaxZoomFactor (double factor)
+{
+	if (!std::isfinite (factor) || factor <= 0.)
+		return;
+	maxZoomFactor = factor;
+	if (clampZoom (zoomFactor) != zoomFactor)
+		setZoomFactor (zoomFactor);
+}
+
 bool AspectRatioVST3Editor::setZoomFactor (double factor)
 {
 	if (!std::isfinite (factor) || factor <= 0.)
 		return false;
-	return VST3Editor::setZoomFactor (std::max (factor, minZoomFactor));
+	return VST3Editor::setZoomFactor (clampZoom (factor));
+}
+
+// The zoom at which the template fits the rectangle (the host's sizes are device pixels).
+double AspectRatioVST3Editor::zoomForSize (const ViewRect& rect) const
+{
+	const double w = std::max<double> (0., rect.getWidth ());
+	const double h = std::max<double> (0., rect.getHeight ());
+	const double fit = std::min (w / baseSize.getWidth (), h / baseSize.getHeight ()) / contentScaleFactor;
+	return clampZoom (std::isfinite (fit) ? fit : minZoomFactor);
 }
 
 tresult PLUGIN_API AspectRatioVST3Editor::checkSizeConstraint (ViewRect* rect)
@@ -558,11 +665,9 @@ tresult PLUGIN_API AspectRatioVST3Editor::checkSizeConstraint (ViewRect* rect)
 		return kInvalidArgument;
 	if (baseSize.getWidth () <= 0. || baseSize.getHeight () <= 0.)
 		return kResultFalse;
-	const double zx = rect->getWidth () / baseSize.getWidth ();
-	const double zy = rect->getHeight () / baseSize.getHeight ();
-	const double zoom = std::max (minZoomFactor, std::min (zx, zy));
-	rect->right = rect->left + static_cast<int32> (std::lround (baseSize.getWidth () * zoom));
-	rect->bottom = rect->top + static_cast<int32> (std::lround (baseSize.getHeight () * zoom));
+	const double scale = zoomForSize (*rect) * contentScaleFactor;
+	rect->right = rect->left + static_cast<int32> (std::lround (baseSize.getWidth () * scale));
+	rect->bottom = rect->top + static_cast<int32> (std::lround (baseSize.getHeight () * scale));
 	return kResultTrue;
 }
 
@@ -571,12 +676,11 @@ tresult PLUGIN_API AspectRatioVST3Editor::onSize (ViewRect* newSize)
 	if (!newSize)
 		return kInvalidArgument;
 	ViewRect r = *newSize;
-	checkSizeConstraint (&r);
-	if (baseSize.getWidth () > 0.)
+	if (checkSizeConstraint (&r) == kResultTrue)
 	{
-		zoomFactor = std::max (minZoomFactor, r.getWidth () / baseSize.getWidth ());
+		zoomFactor = zoomForSize (r);
 		if (frame)
-			frame->setZoom (zoomFactor);
+			frame->setZoom (getAbsScaleFactor ());
 	}
 	return EditorView::onSize (&r);
 }

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace VSTGUI;
 using namespace Steinberg;
@@ -90,9 +91,11 @@ class TestEditor : public AspectRatioVST3Editor
 public:
 	using AspectRatioVST3Editor::AspectRatioVST3Editor;
 	std::vector<std::pair<int32_t, bool>> seen;
+	std::vector<std::thread::id> seenOn;
 	void valueChanged (CControl* c) override
 	{
 		seen.emplace_back (c->getTag (), c->isEditing ());
+		seenOn.push_back (std::this_thread::get_id ());
 		AspectRatioVST3Editor::valueChanged (c);
 	}
 };
@@ -610,7 +613,13 @@ class FakeHostFrame : public IPlugFrame, public Linux::IRunLoop
 {
 public:
 	std::vector<std::pair<Linux::ITimerHandler*, Linux::TimerInterval>> timers;
-	tresult PLUGIN_API resizeView (IPlugView*, ViewRect*) override { return kResultOk; }
+	std::vector<ViewRect> resizes;
+	tresult PLUGIN_API resizeView (IPlugView*, ViewRect* r) override
+	{
+		if (r)
+			resizes.push_back (*r);
+		return kResultOk;
+	}
 	tresult PLUGIN_API registerEventHandler (Linux::IEventHandler*, Linux::FileDescriptor) override { return kResultOk; }
 	tresult PLUGIN_API unregisterEventHandler (Linux::IEventHandler*) override { return kResultOk; }
 	tresult PLUGIN_API registerTimer (Linux::ITimerHandler* h, Linux::TimerInterval ms) override
@@ -715,6 +724,282 @@ TEST (Editor, TimersMoveToAnotherEditorsRunLoopWhenTheirsGoes)
 		b.editor->setFrame (&hostB);
 		EXPECT_EQ (hostB.timers.size (), 1u) << k.name;
 		b.editor->setFrame (nullptr);
+	}
+}
+
+//------------------------------------------------------------------------
+TEST (Editor, TheContentScaleMakesTheFrameSharperAndTheViewLarger)
+{
+	Fixture f;
+	f.editor->setZoomFactor (0.65);
+	FUnknown* unknown = static_cast<IPlugView*> (f.editor);
+	IPlugViewContentScaleSupport* scaling = nullptr;
+	ASSERT_EQ (unknown->queryInterface (IPlugViewContentScaleSupport::iid, reinterpret_cast<void**> (&scaling)),
+	           kResultOk);
+	ASSERT_NE (scaling, nullptr);
+	IPlugView* view = nullptr;
+	EXPECT_EQ (unknown->queryInterface (IPlugView::iid, reinterpret_cast<void**> (&view)), kResultOk);
+	EXPECT_EQ (view, static_cast<IPlugView*> (f.editor));
+	view->release ();
+
+	// Before opening: the size the host asks for already holds the scale.
+	EXPECT_EQ (scaling->setContentScaleFactor (2.f), kResultTrue);
+	ViewRect r;
+	f.editor->getSize (&r);
+	EXPECT_EQ (r.getWidth (), 520);
+	EXPECT_EQ (r.getHeight (), 312);
+	FakeHostFrame host;
+	f.editor->setFrame (&host);
+	ASSERT_TRUE (f.attach ());
+	EXPECT_DOUBLE_EQ (f.editor->getFrame ()->getZoom (), 1.3) << "0.65 zoom x 2 device pixels per point";
+	EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), 0.65) << "the user's zoom is unchanged";
+	auto image = renderFrame (f.editor->getFrame ());
+	ASSERT_NE (image, nullptr);
+	EXPECT_EQ (image->getWidth (), 520);
+	EXPECT_EQ (image->getHeight (), 312);
+	EXPECT_TRUE (colorNear (probe (*image, 390, 120, 1.3), CColor (0x10, 0x18, 0x20, 255), 2)) << "panel colour";
+
+	// While attached, a change asks the host for the new size.
+	EXPECT_EQ (scaling->setContentScaleFactor (1.5f), kResultTrue);
+	ASSERT_FALSE (host.resizes.empty ());
+	EXPECT_EQ (host.resizes.back ().getWidth (), 390);
+	EXPECT_EQ (host.resizes.back ().getHeight (), 234);
+	EXPECT_DOUBLE_EQ (f.editor->getFrame ()->getZoom (), 0.975);
+	// So does a zoom change, at the same scale.
+	f.editor->setZoomFactor (1.0);
+	EXPECT_EQ (host.resizes.back ().getWidth (), 600);
+	EXPECT_EQ (host.resizes.back ().getHeight (), 360);
+
+	// Nonsense is refused and changes nothing.
+	for (float bad : {0.f, -1.f, std::nanf (""), INFINITY, 1000.f})
+		EXPECT_EQ (scaling->setContentScaleFactor (bad), kInvalidArgument) << bad;
+	EXPECT_DOUBLE_EQ (f.editor->getContentScaleFactor (), 1.5);
+	f.editor->getSize (&r);
+	EXPECT_EQ (r.getWidth (), 600);
+	scaling->release ();
+	f.editor->removed ();
+	f.editor->setFrame (nullptr);
+}
+
+// The template is 400 x 240 (5:3); zoom limits 0.3 and 2.0, as the plug-in's editor sets them.
+TEST (Editor, SizeConstraintKeepsTheAspectRatioWithinTheZoomLimits)
+{
+	struct Case
+	{
+		const char* name;
+		float scale;
+		ViewRect wish;
+		ViewRect result;
+		double zoom;
+	};
+	const Case cases[] = {
+	    {"exact fit", 1.f, {0, 0, 260, 156}, {0, 0, 260, 156}, 0.65},
+	    {"too tall: the width decides", 1.f, {0, 0, 500, 900}, {0, 0, 500, 300}, 1.25},
+	    {"too wide: the height decides", 1.f, {0, 0, 400, 100}, {0, 0, 167, 100}, 100. / 240.},
+	    {"below the minimum", 1.f, {0, 0, 100, 100}, {0, 0, 120, 72}, 0.3},
+	    {"nothing at all", 1.f, {0, 0, 0, 0}, {0, 0, 120, 72}, 0.3},
+	    {"negative", 1.f, {0, 0, -50, -80}, {0, 0, 120, 72}, 0.3},
+	    {"the maximum", 1.f, {0, 0, 800, 480}, {0, 0, 800, 480}, 2.0},
+	    {"above the maximum", 1.f, {0, 0, 1000, 1000}, {0, 0, 800, 480}, 2.0},
+	    {"far above", 1.f, {0, 0, 100000, 100000}, {0, 0, 800, 480}, 2.0},
+	    {"left and top are kept", 1.f, {10, 20, 410, 260}, {10, 20, 410, 260}, 1.0},
+	    {"scale 2: device pixels", 2.f, {0, 0, 800, 600}, {0, 0, 800, 480}, 1.0},
+	    {"scale 2, below the minimum", 2.f, {0, 0, 100, 100}, {0, 0, 240, 144}, 0.3},
+	    {"scale 2, above the maximum", 2.f, {0, 0, 2000, 2000}, {0, 0, 1600, 960}, 2.0},
+	};
+	for (const auto& k : cases)
+	{
+		Fixture f;
+		f.editor->setMinZoomFactor (0.3);
+		f.editor->setMaxZoomFactor (2.0);
+		f.editor->setContentScaleFactor (k.scale);
+		ASSERT_TRUE (f.attach ()) << k.name;
+		ViewRect r = k.wish;
+		EXPECT_EQ (f.editor->checkSizeConstraint (&r), kResultTrue) << k.name;
+		EXPECT_EQ (r.left, k.result.left) << k.name;
+		EXPECT_EQ (r.top, k.result.top) << k.name;
+		EXPECT_EQ (r.right, k.result.right) << k.name;
+		EXPECT_EQ (r.bottom, k.result.bottom) << k.name;
+		// The host then sets that size, or the wish itself: both end at the same zoom.
+		for (ViewRect size : {r, k.wish})
+		{
+			EXPECT_EQ (f.editor->onSize (&size), kResultTrue) << k.name;
+			EXPECT_NEAR (f.editor->getZoomFactor (), k.zoom, 1e-3) << k.name;
+			EXPECT_NEAR (f.editor->getFrame ()->getZoom (), k.zoom * k.scale, 2e-3) << k.name;
+			ViewRect now;
+			f.editor->getSize (&now);
+			EXPECT_EQ (now.getWidth (), k.result.getWidth ()) << k.name;
+		}
+	}
+}
+
+TEST (Editor, ZoomLimits)
+{
+	Fixture f;
+	f.editor->setMinZoomFactor (0.3);
+	f.editor->setMaxZoomFactor (2.0);
+	struct Case
+	{
+		double wish, zoom;
+	};
+	for (const auto& k : {Case {0.65, 0.65}, Case {3.5, 2.0}, Case {0.1, 0.3}, Case {2.0, 2.0}, Case {0.3, 0.3}})
+	{
+		f.editor->setZoomFactor (k.wish);
+		EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), k.zoom) << k.wish;
+	}
+	f.editor->setZoomFactor (1.8);
+	f.editor->setMaxZoomFactor (1.5);
+	EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), 1.5) << "a lower maximum brings the zoom down";
+	f.editor->setMinZoomFactor (1.6);
+	EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), 1.6) << "the minimum wins over the maximum";
+	EXPECT_FALSE (f.editor->setZoomFactor (std::nan ("")));
+	EXPECT_DOUBLE_EQ (f.editor->getZoomFactor (), 1.6);
+}
+
+//------------------------------------------------------------------------
+// A host may change parameters from its audio or state thread: the views follow on the UI
+// thread's next timer tick, with the value current then.
+TEST (Binding, ChangesFromAnotherThreadReachTheViewsOnTheUIThread)
+{
+	ManualRunLoop loop;
+	RunLoop::set (&loop);
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		auto* knob = f.find<CKnob> (100);
+		auto* button = f.find<CTextButton> (102);
+		ASSERT_NE (knob, nullptr);
+		ASSERT_NE (button, nullptr);
+		const float knobBefore = knob->getValueNormalized ();
+		f.editor->getFrame ()->clearDirtyRect ();
+		std::thread host ([&] {
+			f.controller->setParamNormalized (100, 0.25);
+			f.controller->setParamNormalized (100, 0.75); // only the last value is shown
+			f.controller->setParamNormalized (102, 1.0);
+		});
+		host.join ();
+		EXPECT_EQ (knob->getValueNormalized (), knobBefore) << "nothing is touched on the host's thread";
+		EXPECT_EQ (button->getValue (), 0.f);
+		EXPECT_TRUE (f.editor->seen.empty ());
+		EXPECT_TRUE (f.editor->getFrame ()->getDirtyRect ().isEmpty ()) << "nor redrawn";
+
+		loop.advance (20);
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.75f);
+		EXPECT_EQ (button->getValue (), 1.f);
+		EXPECT_EQ (f.editor->seen, (std::vector<std::pair<int32_t, bool>> {{100, false}, {102, false}}));
+		for (const auto& id : f.editor->seenOn)
+			EXPECT_EQ (id, std::this_thread::get_id ());
+		EXPECT_FALSE (f.editor->getFrame ()->getDirtyRect ().isEmpty ());
+		EXPECT_EQ (f.handler.str (), "") << "a host change is not sent back";
+		loop.advance (100);
+		EXPECT_EQ (f.editor->seen.size (), 2u) << "each change is applied once";
+
+		// Changes on the UI thread itself still take effect at once.
+		f.controller->setParamNormalized (100, 0.5);
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.5f);
+		EXPECT_EQ (f.editor->seen.size (), 3u);
+
+		// A binding that goes while its change is pending is not touched: the knob's tag goes
+		// to -1, which drops the binding of parameter 100.
+		f.editor->seen.clear ();
+		std::thread again ([&] { f.controller->setParamNormalized (100, 0.1); });
+		again.join ();
+		knob->setTag (-1);
+		EXPECT_EQ (f.editor->getBoundControlCount (100), 0u);
+		loop.advance (20);
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.5f);
+		EXPECT_TRUE (f.editor->seen.empty ());
+
+		// Nor after the editor closed.
+		std::thread late ([&] { f.controller->setParamNormalized (102, 0.0); });
+		late.join ();
+		f.editor->removed ();
+		EXPECT_EQ (loop.getNbTimers (), 0u) << "the editor's timer went with it";
+		loop.advance (20);
+		EXPECT_TRUE (f.editor->seen.empty ());
+	}
+	RunLoop::clear (&loop);
+}
+
+// A host thread that keeps changing parameters while the UI thread applies them: the views end
+// at the last values.
+TEST (Binding, ChangesWhileTheUIThreadAppliesEndAtTheLastValues)
+{
+	ManualRunLoop loop;
+	RunLoop::set (&loop);
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		auto* knob = f.find<CKnob> (100);
+		ASSERT_NE (knob, nullptr);
+		std::atomic<bool> go {false};
+		std::thread host ([&] {
+			while (!go.load ())
+				std::this_thread::yield ();
+			for (int i = 0; i <= 500; ++i)
+				f.controller->setParamNormalized (i % 2 ? 100 : 177, (i % 10) / 10.);
+		});
+		go = true;
+		for (int i = 0; i < 50; ++i)
+			loop.advance (16);
+		host.join ();
+		loop.advance (16);
+		// The last change of parameter 100 was i = 499: 0.9.
+		EXPECT_FLOAT_EQ (knob->getValueNormalized (), 0.9f);
+		f.editor->removed ();
+	}
+	RunLoop::clear (&loop);
+}
+
+TEST (Editor, ShowsTooltips)
+{
+	ManualRunLoop loop;
+	RunLoop::set (&loop);
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ());
+		CFrame* frame = f.editor->getFrame ();
+		EXPECT_TRUE (frame->tooltipsEnabled ());
+		f.find<CKnob> (100)->setTooltipText ("Gain of the kick");
+		CPoint p (50, 90);
+		frame->onMouseMoved (p, 0);
+		loop.advance (500);
+		EXPECT_EQ (frame->getVisibleTooltipText (), "Gain of the kick");
+		f.editor->removed ();
+		loop.advance (1000);
+	}
+	RunLoop::clear (&loop);
+}
+
+// Hosts forward Space in any of three ways; a text field being typed into takes each as a space,
+// and without one the host keeps the key (its transport).
+TEST (Editor, SpaceFromTheHostTypesASpace)
+{
+	struct Case
+	{
+		const char* name;
+		char16 key;
+		int16 keyCode;
+	};
+	const Case cases[] = {
+	    {"the character alone", ' ', 0},
+	    {"the character and the virtual key", ' ', VKEY_SPACE},
+	    {"the virtual key alone", 0, VKEY_SPACE},
+	};
+	for (const auto& k : cases)
+	{
+		Fixture f;
+		ASSERT_TRUE (f.attach ()) << k.name;
+		EXPECT_EQ (f.editor->onKeyDown (k.key, k.keyCode, 0), kResultFalse) << k.name << ": no text field";
+		f.mouse ("down", 60, 160);
+		auto* edit = dynamic_cast<CTextEdit*> (f.editor->getFrame ()->getFocusView ());
+		ASSERT_NE (edit, nullptr) << k.name;
+		f.editor->onKeyDown (0, VKEY_END, 0);
+		EXPECT_EQ (f.editor->onKeyDown (k.key, k.keyCode, 0), kResultTrue) << k.name;
+		f.editor->onKeyDown ('x', 0, 0);
+		EXPECT_EQ (edit->getEditText (), "name x") << k.name;
+		f.editor->onKeyDown (0, VKEY_RETURN, 0);
+		EXPECT_EQ (edit->getText (), "name x") << k.name;
 	}
 }
 

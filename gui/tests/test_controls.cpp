@@ -103,6 +103,86 @@ TEST (TextButton, EventSequences)
 	}
 }
 
+// A 60 x 24 button at (10,10) with a 2-point red frame and a blue fill: the outline runs half a
+// frame width inside, on (11,11)-(69,33). With radius 8 the top-left corner arc is centred on
+// (19,19): (11.5,11.5) lies 10.6 points from it (outside), (13.5,13.5) 7.8 points (on the frame,
+// which covers 7 to 9), (15.5,15.5) 4.9 points (inside). Square corners put the first on the
+// frame and the second inside.
+TEST (TextButton, RoundRadiusRoundsFrameAndFill)
+{
+	struct Probe
+	{
+		CCoord x, y;
+		CColor colour;
+	};
+	struct Case
+	{
+		const char* name;
+		CCoord radius;
+		double zoom;
+		std::vector<Probe> probes;
+	};
+	const CColor white = kWhiteCColor, red = kRedCColor, blue = kBlueCColor;
+	const std::vector<Probe> both = {{40.5, 10.5, red}, {40.5, 22., blue}, {15.5, 15.5, blue}, {10.5, 22., red}};
+	std::vector<Probe> rounded = both, square = both;
+	rounded.insert (rounded.end (), {{11.2, 11.2, white}, {13.5, 13.5, red}, {68.8, 32.8, white}, {11.2, 32.8, white}});
+	square.insert (square.end (), {{11.2, 11.2, red}, {13.5, 13.5, blue}, {68.8, 32.8, red}, {11.2, 32.8, red}});
+	const Case cases[] = {
+	    {"radius 8", 8., 1., rounded},
+	    {"radius 8, zoom 2", 8., 2., rounded},
+	    {"radius 8, zoom 0.65", 8., 0.65, {{40.5, 22., blue}, {11.2, 11.2, white}, {68.8, 32.8, white}}},
+	    {"square corners", 0., 1., square},
+	    {"square corners, zoom 2", 0., 2., square},
+	};
+	for (const auto& k : cases)
+	{
+		auto frame = owned (makeFrame (100, 60));
+		auto* button = new CTextButton (CRect (10, 10, 70, 34), nullptr, -1, "");
+		button->setRoundRadius (k.radius);
+		button->setFrameWidth (2.);
+		button->setFrameColor (red);
+		button->setGradient (owned (new CGradient (blue, blue)));
+		frame->addView (button);
+		auto image = renderView (frame, k.zoom);
+		ASSERT_NE (image, nullptr);
+		for (const auto& p : k.probes)
+			EXPECT_TRUE (colorNear (probe (*image, p.x, p.y, k.zoom), p.colour, 40))
+			    << k.name << " at (" << p.x << ", " << p.y << ")";
+	}
+
+	// Fill and frame follow the same outline: four corner arcs, or one rectangle.
+	for (CCoord radius : {8., 0.})
+	{
+		CTextButton button (CRect (10, 10, 70, 34), nullptr, -1, "");
+		button.setRoundRadius (radius);
+		button.setFrameWidth (2.);
+		RecordingDrawContext context (CRect (0, 0, 100, 60));
+		button.draw (&context);
+		const auto fills = context.callsOf (RecordingDrawContext::Op::PathGradient);
+		const auto frames = context.callsOf (RecordingDrawContext::Op::Path);
+		ASSERT_EQ (fills.size (), 1u) << radius;
+		ASSERT_EQ (frames.size (), 1u) << radius;
+		EXPECT_EQ (frames[0].pathMode, CDrawContext::kPathStroked) << radius;
+		const auto& elements = fills[0].path;
+		ASSERT_EQ (elements.size (), frames[0].path.size ()) << radius;
+		const auto arcs = std::count_if (elements.begin (), elements.end (), [] (const auto& e) {
+			return e.type == CGraphicsPath::Element::Arc;
+		});
+		EXPECT_EQ (arcs, radius > 0. ? 4 : 0) << radius;
+		if (radius == 0.)
+		{
+			ASSERT_EQ (elements.size (), 1u);
+			EXPECT_EQ (elements[0].type, CGraphicsPath::Element::Rect);
+			EXPECT_EQ (elements[0].rect, CRect (11, 11, 69, 33));
+		}
+		else
+			EXPECT_EQ (elements[1].rect, CRect (53, 11, 69, 27)) << "top-right corner, 16 points across";
+		// The gradient runs from the outline's top to its bottom.
+		EXPECT_EQ (fills[0].p1, CPoint (11, 11)) << radius;
+		EXPECT_EQ (fills[0].p2, CPoint (11, 33)) << radius;
+	}
+}
+
 TEST (Control, EditingIsACounterAndTagChangesAreAnnounced)
 {
 	struct TagListener : RecordingListener
@@ -261,6 +341,166 @@ TEST (Knob, DrawStyleFlagsAndAngles)
 	ASSERT_EQ (arcs.size (), 1u);
 	EXPECT_EQ (arcs[0].startAngle, 135.);
 	EXPECT_EQ (arcs[0].endAngle, 270.);
+}
+
+TEST (Knob, DrawStyleBitsHaveVSTGUIsValues)
+{
+	EXPECT_EQ (CKnob::kLegacyHandleLineDrawing, 0);
+	EXPECT_EQ (CKnob::kHandleCircleDrawing, 0x01);
+	EXPECT_EQ (CKnob::kCoronaDrawing, 0x02);
+	EXPECT_EQ (CKnob::kCoronaFromCenter, 0x04);
+	EXPECT_EQ (CKnob::kCoronaInverted, 0x08);
+	EXPECT_EQ (CKnob::kCoronaLineDashDot, 0x10);
+	EXPECT_EQ (CKnob::kCoronaOutline, 0x20);
+	EXPECT_EQ (CKnob::kCoronaLineCapButt, 0x40);
+	EXPECT_EQ (CKnob::kSkipHandleDrawing, 0x80);
+}
+
+// A 40 x 40 knob at value 0.25 with line width 4 and corona inset 2: the corona runs on the
+// circle (2,2)-(38,38), 0.25 of the 135..405 degree range ends at 202.5 degrees, and the outline
+// is 4 + 2 wide; with square ends it reaches 2/40 radians (2.8648 degrees) past either end.
+TEST (Knob, EachDrawStyleDrawsItsParts)
+{
+	struct Arc
+	{
+		double start, end, width;
+		CLineStyle::LineCap cap;
+		CLineStyle::CoordVector dashes;
+		CColor colour;
+	};
+	struct Case
+	{
+		const char* name;
+		int32_t style;
+		std::vector<Arc> arcs;
+		size_t lines, ellipses;
+	};
+	const CColor corona = kRedCColor, shadow = kBlueCColor;
+	constexpr auto round = CLineStyle::kLineCapRound;
+	constexpr auto butt = CLineStyle::kLineCapButt;
+	constexpr int32_t skip = CKnob::kSkipHandleDrawing;
+	const Case cases[] = {
+	    {"style 0: a line handle and its shadow", CKnob::kLegacyHandleLineDrawing, {}, 2, 0},
+	    {"circle handle", CKnob::kHandleCircleDrawing, {}, 0, 1},
+	    {"handle skipped: nothing", skip, {}, 0, 0},
+	    {"plain corona", CKnob::kCoronaDrawing | skip, {{135, 202.5, 4, round, {}, corona}}, 0, 0},
+	    {"corona under a line handle", CKnob::kCoronaDrawing, {{135, 202.5, 4, round, {}, corona}}, 2, 0},
+	    {"corona with a circle handle", CKnob::kCoronaDrawing | CKnob::kHandleCircleDrawing,
+	     {{135, 202.5, 4, round, {}, corona}}, 0, 1},
+	    {"from the centre", CKnob::kCoronaDrawing | CKnob::kCoronaFromCenter | skip,
+	     {{202.5, 270, 4, round, {}, corona}}, 0, 0},
+	    {"inverted: from the value to the end", CKnob::kCoronaDrawing | CKnob::kCoronaInverted | skip,
+	     {{202.5, 405, 4, round, {}, corona}}, 0, 0},
+	    {"inverted from the centre: the mirror side",
+	     CKnob::kCoronaDrawing | CKnob::kCoronaFromCenter | CKnob::kCoronaInverted | skip,
+	     {{270, 337.5, 4, round, {}, corona}}, 0, 0},
+	    {"dash-dot takes the butt cap to show", CKnob::kCoronaDrawing | CKnob::kCoronaLineDashDot | skip,
+	     {{135, 202.5, 4, round, {}, corona}}, 0, 0},
+	    {"dash-dot with the butt cap",
+	     CKnob::kCoronaDrawing | CKnob::kCoronaLineDashDot | CKnob::kCoronaLineCapButt | skip,
+	     {{135, 202.5, 4, butt, {1., 2.}, corona}}, 0, 0},
+	    {"butt cap", CKnob::kCoronaDrawing | CKnob::kCoronaLineCapButt | skip, {{135, 202.5, 4, butt, {}, corona}}, 0, 0},
+	    {"outline alone: the whole range", CKnob::kCoronaOutline | skip, {{135, 405, 6, round, {}, shadow}}, 0, 0},
+	    {"outline under the corona", CKnob::kCoronaOutline | CKnob::kCoronaDrawing | skip,
+	     {{135, 405, 6, round, {}, shadow}, {135, 202.5, 4, round, {}, corona}}, 0, 0},
+	    {"outline with butt cap reaches past the ends", CKnob::kCoronaOutline | CKnob::kCoronaLineCapButt | skip,
+	     {{132.1352, 407.8648, 6, butt, {}, shadow}}, 0, 0},
+	};
+	for (const auto& k : cases)
+	{
+		CKnob knob (CRect (0, 0, 40, 40), nullptr, -1, nullptr, nullptr, CPoint (), k.style);
+		knob.setValue (0.25f);
+		knob.setHandleLineWidth (4.);
+		knob.setCoronaInset (2.);
+		knob.setCoronaColor (corona);
+		knob.setColorShadowHandle (shadow);
+		RecordingDrawContext context (CRect (0, 0, 40, 40));
+		knob.draw (&context);
+		const auto arcs = context.callsOf (RecordingDrawContext::Op::Arc);
+		ASSERT_EQ (arcs.size (), k.arcs.size ()) << k.name;
+		for (size_t i = 0; i < arcs.size (); ++i)
+		{
+			const auto& got = arcs[i];
+			const auto& want = k.arcs[i];
+			EXPECT_NEAR (got.startAngle, want.start, 1e-3) << k.name << " arc " << i;
+			EXPECT_NEAR (got.endAngle, want.end, 1e-3) << k.name << " arc " << i;
+			EXPECT_EQ (got.rect, CRect (2, 2, 38, 38)) << k.name << " arc " << i;
+			EXPECT_DOUBLE_EQ (got.state.lineWidth, want.width) << k.name << " arc " << i;
+			EXPECT_EQ (got.state.lineStyle.getLineCap (), want.cap) << k.name << " arc " << i;
+			EXPECT_EQ (got.state.lineStyle.getDashLengths (), want.dashes) << k.name << " arc " << i;
+			EXPECT_EQ (got.state.frameColor, want.colour) << k.name << " arc " << i;
+			EXPECT_EQ (got.style, kDrawStroked) << k.name << " arc " << i;
+		}
+		EXPECT_EQ (context.callsOf (RecordingDrawContext::Op::Line).size (), k.lines) << k.name;
+		EXPECT_EQ (context.callsOf (RecordingDrawContext::Op::Ellipse).size (), k.ellipses) << k.name;
+		EXPECT_EQ (context.getLineStyle (), kLineSolid) << k.name << ": the knob's line style stays with it";
+	}
+}
+
+// The handle's tip is 20 - 3 = 17 points from the centre of a 40 x 40 knob, at 202.5 degrees
+// for the value 0.25: (4.2940, 13.4944).
+TEST (Knob, HandlesSitAtTheValue)
+{
+	const CPoint tip (4.294048, 13.494382);
+	{
+		CKnob knob (CRect (0, 0, 40, 40), nullptr, -1, nullptr, nullptr, CPoint (), CKnob::kLegacyHandleLineDrawing);
+		knob.setValue (0.25f);
+		knob.setHandleLineWidth (3.);
+		knob.setColorHandle (kGreenCColor);
+		knob.setColorShadowHandle (kBlueCColor);
+		RecordingDrawContext context (CRect (0, 0, 40, 40));
+		knob.draw (&context);
+		const auto lines = context.callsOf (RecordingDrawContext::Op::Line);
+		ASSERT_EQ (lines.size (), 2u);
+		// The shadow first, one point to the left and below, then the handle.
+		EXPECT_EQ (lines[0].state.frameColor, kBlueCColor);
+		EXPECT_NEAR (lines[0].p1.x, tip.x - 1., 1e-4);
+		EXPECT_NEAR (lines[0].p1.y, tip.y + 1., 1e-4);
+		EXPECT_EQ (lines[0].p2, CPoint (19, 21));
+		EXPECT_EQ (lines[1].state.frameColor, kGreenCColor);
+		EXPECT_NEAR (lines[1].p1.x, tip.x, 1e-4);
+		EXPECT_NEAR (lines[1].p1.y, tip.y, 1e-4);
+		EXPECT_EQ (lines[1].p2, CPoint (20, 20));
+		for (const auto& l : lines)
+		{
+			EXPECT_EQ (l.state.lineStyle.getLineCap (), CLineStyle::kLineCapRound);
+			EXPECT_DOUBLE_EQ (l.state.lineWidth, 3.);
+		}
+	}
+	{
+		CKnob knob (CRect (0, 0, 40, 40), nullptr, -1, nullptr, nullptr, CPoint (), CKnob::kHandleCircleDrawing);
+		knob.setValue (0.25f);
+		knob.setHandleLineWidth (3.);
+		knob.setColorHandle (kGreenCColor);
+		knob.setColorShadowHandle (kBlueCColor);
+		RecordingDrawContext context (CRect (0, 0, 40, 40));
+		knob.draw (&context);
+		const auto circles = context.callsOf (RecordingDrawContext::Op::Ellipse);
+		ASSERT_EQ (circles.size (), 1u);
+		// A dot of 1 point grown by the line width on each side, framed by the shadow colour.
+		EXPECT_NEAR (circles[0].rect.left, tip.x - 3.5, 1e-4);
+		EXPECT_NEAR (circles[0].rect.top, tip.y - 3.5, 1e-4);
+		EXPECT_NEAR (circles[0].rect.getWidth (), 7., 1e-9);
+		EXPECT_NEAR (circles[0].rect.getHeight (), 7., 1e-9);
+		EXPECT_EQ (circles[0].style, kDrawFilledAndStroked);
+		EXPECT_EQ (circles[0].state.fillColor, kGreenCColor);
+		EXPECT_EQ (circles[0].state.frameColor, kBlueCColor);
+	}
+	{
+		// A handle bitmap replaces corona and handle; its inset is half its width + 2.5.
+		auto bitmap = makeOwned<CBitmap> (10., 6.);
+		CKnob knob (CRect (0, 0, 40, 40), nullptr, -1, nullptr, bitmap, CPoint (),
+		            CKnob::kCoronaDrawing | CKnob::kCoronaOutline);
+		knob.setValue (0.25f);
+		EXPECT_DOUBLE_EQ (knob.getInsetValue (), 7.5);
+		RecordingDrawContext context (CRect (0, 0, 40, 40));
+		knob.draw (&context);
+		ASSERT_EQ (context.getCalls ().size (), 1u);
+		const auto& call = context.getCalls ()[0];
+		EXPECT_EQ (call.op, RecordingDrawContext::Op::Bitmap);
+		// 12.5 points out at 202.5 degrees: (8.4515, 15.2165), less half the bitmap, floored.
+		EXPECT_EQ (call.rect, CRect (3, 12, 13, 18));
+	}
 }
 
 //------------------------------------------------------------------------

@@ -195,7 +195,6 @@ TEST (UIDescription, MalformedDescriptionsFailCleanly)
 	                               ", \"children\": [{\"attributes\": {\"class\": \"Nope\"}}]")},
 	    {"views nested too deeply", templ ("\"class\": \"CViewContainer\"", ", " + deep)},
 	    {"JSON nested too deeply", veryDeep},
-	    {"bitmap file missing", wrap ("\"bitmaps\": {\"b\": {\"path\": \"missing.png\"}}, \"templates\": {\"view\": {}}")},
 	    {"bitmap without path", wrap ("\"bitmaps\": {\"b\": {}}, \"templates\": {\"view\": {}}")},
 	    {"bitmap that is not a PNG", wrap ("\"bitmaps\": {\"b\": {\"path\": \"test.uidesc\"}}, \"templates\": {\"view\": {}}")},
 	    {"font with a bad size", wrap ("\"fonts\": {\"f\": {\"size\": \"big\"}}, \"templates\": {\"view\": {}}")},
@@ -213,6 +212,104 @@ TEST (UIDescription, MalformedDescriptionsFailCleanly)
 		EXPECT_FALSE (description->getError ().empty ()) << name;
 		if (view)
 			view->forget ();
+	}
+}
+
+// A listed bitmap whose file is not there is only a name without a picture; a name that the
+// description does not list still fails it.
+TEST (UIDescription, ABitmapWhoseFileIsMissingIsNull)
+{
+	const std::string text = wrap (
+	    "\"bitmaps\": {\"gone\": {\"path\": \"missing.png\"}, \"here\": {\"path\": \"brand-test.png\"}},"
+	    "\"templates\": {\"view\": {\"attributes\": {\"class\": \"CViewContainer\", \"size\": \"100, 100\","
+	    "  \"bitmap\": \"gone\"},"
+	    " \"children\": [{\"attributes\": {\"class\": \"CTextButton\", \"icon\": \"gone\"}},"
+	    "                {\"attributes\": {\"class\": \"CKnob\", \"handle-bitmap\": \"gone\"}},"
+	    "                {\"attributes\": {\"class\": \"CView\", \"bitmap\": \"here\"}}]}}");
+	auto description = owned (new UIDescription (text, kDataDir));
+	ASSERT_TRUE (description->parse ()) << description->getError ();
+	EXPECT_EQ (description->getBitmap ("gone"), nullptr);
+	ASSERT_NE (description->getBitmap ("here"), nullptr);
+	TestController controller;
+	auto root = owned (description->createView ("view", &controller));
+	ASSERT_TRUE (root) << description->getError ();
+	auto* container = root.cast<CViewContainer> ();
+	ASSERT_EQ (container->getNbViews (), 3u);
+	EXPECT_EQ (container->getBackground (), nullptr);
+	auto* button = dynamic_cast<CTextButton*> (container->getView (0));
+	ASSERT_NE (button, nullptr);
+	EXPECT_EQ (button->getIcon (), nullptr);
+	auto* knob = dynamic_cast<CKnob*> (container->getView (1));
+	ASSERT_NE (knob, nullptr);
+	EXPECT_EQ (knob->getHandleBitmap (), nullptr);
+	EXPECT_EQ (container->getView (2)->getBackground (), description->getBitmap ("here"));
+	auto image = renderView (root, 1.);
+	EXPECT_NE (image, nullptr) << "views without their pictures still draw";
+
+	auto unknown = owned (new UIDescription (
+	    wrap ("\"bitmaps\": {\"gone\": {\"path\": \"missing.png\"}},"
+	          "\"templates\": {\"view\": {\"attributes\": {\"class\": \"CView\", \"bitmap\": \"other\"}}}"),
+	    kDataDir));
+	ASSERT_TRUE (unknown->parse ());
+	EXPECT_EQ (unknown->createView ("view", &controller), nullptr) << "a name that is not listed";
+	EXPECT_FALSE (unknown->getError ().empty ());
+}
+
+// Every draw-style attribute, under our name and VSTGUI's, sets its own bit of the knob.
+TEST (UIDescription, KnobDrawStyleAttributes)
+{
+	struct Case
+	{
+		std::string attributes;
+		int32_t style;
+	};
+	const Case cases[] = {
+	    {"", 0x00},
+	    {"\"circle-drawing\": \"true\"", 0x01},
+	    {"\"draw-corona\": \"true\"", 0x02},
+	    {"\"corona-drawing\": \"true\"", 0x02},
+	    {"\"draw-corona-from-center\": \"true\"", 0x04},
+	    {"\"corona-from-center\": \"true\"", 0x04},
+	    {"\"corona-inverted\": \"true\"", 0x08},
+	    {"\"draw-corona-dash-dot\": \"true\"", 0x10},
+	    {"\"corona-dash-dot\": \"true\"", 0x10},
+	    {"\"corona-outline\": \"true\"", 0x20},
+	    {"\"corona-line-cap-butt\": \"true\"", 0x40},
+	    {"\"skip-handle-drawing\": \"true\"", 0x80},
+	    {"\"draw-handle\": \"false\"", 0x80},
+	    {"\"draw-handle\": \"true\"", 0x00},
+	    {"\"draw-corona\": \"true\", \"corona-inverted\": \"true\", \"corona-outline\": \"true\", "
+	     "\"draw-handle\": \"false\"",
+	     0x02 | 0x08 | 0x20 | 0x80},
+	    {"\"draw-corona\": \"false\", \"circle-drawing\": \"false\"", 0x00},
+	};
+	for (const auto& k : cases)
+	{
+		const std::string sep = k.attributes.empty () ? "" : ", ";
+		auto description = owned (new UIDescription (templ ("\"class\": \"CKnob\"" + sep + k.attributes), kDataDir));
+		TestController controller;
+		auto view = owned (description->createView ("view", &controller));
+		ASSERT_TRUE (view) << k.attributes << ": " << description->getError ();
+		auto* knob = view.cast<CKnob> ();
+		ASSERT_NE (knob, nullptr);
+		EXPECT_EQ (knob->getDrawStyle (), k.style) << k.attributes;
+	}
+	auto description = owned (new UIDescription (
+	    templ ("\"class\": \"CKnob\", \"corona-outline-width-add\": \"3\", \"corona-dash-dot-lengths\": \"1.5, 0.5\","
+	           " \"value-inset\": \"6\""),
+	    kDataDir));
+	TestController controller;
+	auto view = owned (description->createView ("view", &controller));
+	ASSERT_TRUE (view) << description->getError ();
+	auto* knob = view.cast<CKnob> ();
+	EXPECT_EQ (knob->getCoronaOutlineWidthAdd (), 3.);
+	EXPECT_EQ (knob->getCoronaDashDotLengths (), (CLineStyle::CoordVector {1.5, 0.5}));
+	EXPECT_EQ (knob->getInsetValue (), 6.);
+	for (const char* bad : {"\"corona-inverted\": \"yes\"", "\"corona-dash-dot-lengths\": \"1, x\"",
+	                        "\"corona-line-cap-butt\": \"1\""})
+	{
+		auto d = owned (new UIDescription (templ (std::string ("\"class\": \"CKnob\", ") + bad), kDataDir));
+		EXPECT_EQ (d->createView ("view", &controller), nullptr) << bad;
 	}
 }
 

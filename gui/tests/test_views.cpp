@@ -110,6 +110,120 @@ TEST (ViewTree, InvalidationReachesTheFrameInFrameCoordinates)
 }
 
 //------------------------------------------------------------------------
+// Partial repaints: at a zoom that puts view edges between device pixels, redrawing only the
+// dirty part must give exactly the pixels of a full redraw.
+namespace {
+struct PartialRepaintScene
+{
+	SharedPointer<CFrame> frame;
+	CColor patchColour {kRed};
+	CView* patch {nullptr};
+
+	explicit PartialRepaintScene (double zoom)
+	{
+		frame = owned (makeFrame (200, 120, CColor (0x10, 0x18, 0x20, 255)));
+		frame->setZoom (zoom);
+		auto* label = new CTextLabel (CRect (5.5, 20.25, 150.7, 44.6), "Rumble 13.3 Hz");
+		label->setBackColor (CColor (0x20, 0x30, 0x40, 255));
+		label->setFontColor (CColor (0xe0, 0xe8, 0xe8, 255));
+		label->setFrameColor (CColor (0x18, 0xc1, 0xcf, 255));
+		frame->addView (label);
+		auto* knob = new CKnob (CRect (60.3, 10.9, 100.3, 50.9), nullptr, -1, nullptr, nullptr, CPoint (),
+		                        CKnob::kCoronaDrawing | CKnob::kCoronaOutline);
+		knob->setHandleLineWidth (3.3);
+		knob->setValue (0.4f);
+		frame->addView (knob);
+		auto* button = new CTextButton (CRect (20.1, 60.7, 110.9, 84.2), nullptr, -1, "ENABLE");
+		frame->addView (button);
+		// Overlaps the label, so that its repaint has other views' pixels at its edges.
+		patch = new LambdaView (CRect (13.3, 17.7, 23.7, 26.8), [this] (CDrawContext* c, const CRect& r) {
+			c->setFillColor (patchColour);
+			c->drawRect (r, kDrawFilled);
+			c->setFrameColor (kWhiteCColor);
+			c->setLineWidth (1.3);
+			c->drawEllipse (r, kDrawStroked);
+		});
+		frame->addView (patch);
+	}
+	void change ()
+	{
+		patchColour = kBlue;
+		patch->invalid ();
+	}
+	std::unique_ptr<COffscreenImage> full () const
+	{
+		auto image = renderFrame (frame);
+		return image;
+	}
+	// Draws the frame (or its part rect) into an image whose top-left pixel is device pixel (x0, y0).
+	void drawInto (COffscreenImage& image, const CRect* rect, int x0 = 0, int y0 = 0) const
+	{
+		const double zoom = frame->getZoom ();
+		cairo_t* cr = cairo_create (image.getSurface ());
+		{
+			CairoDrawContext context (cr, frame->getViewSize (), zoom);
+			CDrawContext::Transform t (context, CGraphicsTransform ().translate (-x0 / zoom, -y0 / zoom));
+			frame->drawFrame (&context, rect);
+		}
+		cairo_destroy (cr);
+		cairo_surface_flush (image.getSurface ());
+	}
+};
+
+::testing::AssertionResult samePixels (const COffscreenImage& expected, const COffscreenImage& actual, int x0 = 0,
+                                       int y0 = 0)
+{
+	int differing = 0;
+	std::ostringstream first;
+	for (int y = 0; y < actual.getHeight (); ++y)
+		for (int x = 0; x < actual.getWidth (); ++x)
+		{
+			const CColor a = actual.getPixel (x, y), e = expected.getPixel (x + x0, y + y0);
+			if (a != e)
+			{
+				if (differing++ < 4)
+					first << " (" << x + x0 << "," << y + y0 << "): got " << int (a.red) << "," << int (a.green)
+					      << "," << int (a.blue) << "," << int (a.alpha) << " expected " << int (e.red) << ","
+					      << int (e.green) << "," << int (e.blue) << "," << int (e.alpha);
+			}
+		}
+	if (differing == 0)
+		return ::testing::AssertionSuccess ();
+	return ::testing::AssertionFailure () << differing << " pixels differ:" << first.str ();
+}
+} // namespace
+
+TEST (PartialRepaint, GivesThePixelsOfAFullRepaint)
+{
+	for (double zoom : {0.65, 0.77, 1.3, 1.0})
+	{
+		PartialRepaintScene scene (zoom);
+		auto before = scene.full ();
+		ASSERT_NE (before, nullptr);
+		scene.change ();
+		const CRect dirty = scene.frame->getDirtyRect ();
+		ASSERT_EQ (dirty, CRect (13.3, 17.7, 23.7, 26.8)) << zoom;
+
+		// Into the picture of the last full repaint.
+		PartialRepaintScene reference (zoom);
+		reference.change ();
+		auto after = reference.full ();
+		scene.drawInto (*before, &dirty);
+		EXPECT_TRUE (samePixels (*after, *before)) << "zoom " << zoom << ", into the previous picture";
+
+		// Into a fresh patch of whole pixels, as a window's paint does.
+		scene.change ();
+		const int x0 = static_cast<int> (std::floor (dirty.left * zoom));
+		const int y0 = static_cast<int> (std::floor (dirty.top * zoom));
+		const int x1 = static_cast<int> (std::ceil (dirty.right * zoom));
+		const int y1 = static_cast<int> (std::ceil (dirty.bottom * zoom));
+		COffscreenImage patch (x1 - x0, y1 - y0);
+		scene.drawInto (patch, &dirty, x0, y0);
+		EXPECT_TRUE (samePixels (*after, patch, x0, y0)) << "zoom " << zoom << ", into a fresh patch";
+	}
+}
+
+//------------------------------------------------------------------------
 // Mouse dispatch: a probe view logs what reaches it and answers as configured.
 struct Log
 {
@@ -356,6 +470,213 @@ TEST (KeyboardDispatch, KeysGoToTheFocusViewOnly)
 	frame->removeView (dialog);
 	EXPECT_EQ (frame->getFocusView (), nullptr);
 	EXPECT_EQ (frame->onKeyDown (k), -1);
+}
+
+//------------------------------------------------------------------------
+// Tooltips on the manual run loop. The frame is 300 x 200:
+//   A (20,20)-(120,60) "Attack time";
+//   container C (150,20)-(290,180) "Panel" with B at (160,30)-(210,60) "Inner" and D at
+//   (160,120)-(210,150) without a tooltip of its own;
+//   W (20,100)-(120,180), which sets its tooltip on every move as the effects workspace does:
+//   "Left region" left of x = 70, "Right region" right of it, none below y = 160.
+namespace {
+class RegionTipView : public CView
+{
+public:
+	using CView::CView;
+	CMouseEventResult onMouseMoved (CPoint& where, const CButtonState&) override
+	{
+		if (where.y >= 160)
+			setTooltipText ("");
+		else
+			setTooltipText (where.x < 70 ? "Left region" : "Right region");
+		return kMouseEventHandled;
+	}
+};
+
+struct TooltipScene
+{
+	ManualRunLoop loop;
+	SharedPointer<CFrame> frame;
+	CView* a {nullptr};
+	explicit TooltipScene (bool enable = true)
+	{
+		RunLoop::set (&loop);
+		frame = owned (makeFrame (300, 200));
+		if (enable)
+			frame->enableTooltips (true, 500);
+		a = new CView (CRect (20, 20, 120, 60));
+		a->setTooltipText ("Attack time");
+		frame->addView (a);
+		auto* c = new CViewContainer (CRect (150, 20, 290, 180));
+		c->setTooltipText ("Panel");
+		auto* b = new CView (CRect (10, 10, 60, 40));
+		b->setTooltipText ("Inner");
+		c->addView (b);
+		c->addView (new CView (CRect (10, 100, 60, 130)));
+		frame->addView (c);
+		frame->addView (new RegionTipView (CRect (20, 100, 120, 180)));
+	}
+	~TooltipScene ()
+	{
+		if (frame->isOpen ())
+			frame->close ();
+		else
+			frame = nullptr;
+		RunLoop::clear (&loop);
+	}
+};
+} // namespace
+
+TEST (Tooltips, ShownAfterRestingAndHiddenAgain)
+{
+	enum class Do { Move, Drag, Wait, Down, Up, Exit, Text, Remove, Close };
+	struct Step
+	{
+		Do what;
+		CCoord x {0}, y {0};
+		const char* text {""};
+		const char* shown {""}; // the visible tooltip after the step, "" when hidden
+	};
+	struct Case
+	{
+		const char* name;
+		std::vector<Step> steps;
+		bool enabled {true};
+	};
+	const Case cases[] = {
+	    {"shown after the delay", {{Do::Move, 50, 40}, {Do::Wait, 499}, {Do::Wait, 1, 0, "", "Attack time"}}},
+	    {"small moves still count as resting",
+	     {{Do::Move, 50, 40}, {Do::Wait, 300}, {Do::Move, 51, 41}, {Do::Wait, 200, 0, "", "Attack time"}}},
+	    {"a real move starts the wait again",
+	     {{Do::Move, 50, 40}, {Do::Wait, 300}, {Do::Move, 60, 40}, {Do::Wait, 200}, {Do::Wait, 300, 0, "", "Attack time"}}},
+	    {"a mouse down hides it until the pointer moves and rests again",
+	     {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Down, 50, 40}, {Do::Wait, 1000},
+	      {Do::Up, 50, 40}, {Do::Wait, 1000}, {Do::Move, 60, 45}, {Do::Wait, 500, 0, "", "Attack time"}}},
+	    {"a drag shows none", {{Do::Drag, 50, 40}, {Do::Wait, 1000}, {Do::Drag, 52, 40}, {Do::Wait, 1000}}},
+	    {"leaving the view hides it",
+	     {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Move, 135, 90}, {Do::Wait, 1000}}},
+	    {"another view starts over",
+	     {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Move, 170, 40}, {Do::Wait, 499},
+	      {Do::Wait, 1, 0, "", "Inner"}}},
+	    {"a child without a tooltip shows its container's", {{Do::Move, 170, 130}, {Do::Wait, 500, 0, "", "Panel"}}},
+	    {"leaving the window hides it",
+	     {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Exit}, {Do::Wait, 1000}}},
+	    {"an empty text hides it",
+	     {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Text, 0, 0, ""}, {Do::Wait, 1000}}},
+	    {"a new text shows at once",
+	     {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Text, 0, 0, "Decay", "Decay"}}},
+	    {"a view that sets its text on every move",
+	     {{Do::Move, 40, 120}, {Do::Wait, 500, 0, "", "Left region"}, {Do::Move, 100, 120, "", "Right region"},
+	      {Do::Move, 100, 170}, {Do::Wait, 1000}, {Do::Move, 40, 120}, {Do::Wait, 500, 0, "", "Left region"}}},
+	    {"a view that leaves the tree takes it along",
+	     {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Remove}, {Do::Wait, 1000}}},
+	    {"closing the frame hides it", {{Do::Move, 50, 40}, {Do::Wait, 500, 0, "", "Attack time"}, {Do::Close}, {Do::Wait, 1000}}},
+	    {"none without tooltips enabled", {{Do::Move, 50, 40}, {Do::Wait, 1000}}, false},
+	};
+	for (const auto& k : cases)
+	{
+		TooltipScene scene (k.enabled);
+		CFrame* frame = scene.frame;
+		int index = 0;
+		for (const auto& step : k.steps)
+		{
+			CPoint p (step.x, step.y);
+			switch (step.what)
+			{
+				case Do::Move: frame->onMouseMoved (p, 0); break;
+				case Do::Drag: frame->onMouseMoved (p, kLButton); break;
+				case Do::Wait: scene.loop.advance (static_cast<uint64_t> (step.x)); break;
+				case Do::Down: frame->onMouseDown (p, kLButton); break;
+				case Do::Up: frame->onMouseUp (p, kLButton); break;
+				case Do::Exit: frame->onMouseExited (p, 0); break;
+				case Do::Text: scene.a->setTooltipText (step.text); break;
+				case Do::Remove: frame->removeView (scene.a); break;
+				case Do::Close:
+					frame->remember ();
+					frame->close (); // lets go of the frame's own reference
+					break;
+			}
+			EXPECT_EQ (frame->getVisibleTooltipText (), step.shown) << k.name << ", step " << index;
+			EXPECT_EQ (frame->isTooltipVisible (), std::string (step.shown) != "") << k.name << ", step " << index;
+			++index;
+		}
+	}
+}
+
+TEST (Tooltips, ADarkBoxNearThePointerInsideTheFrame)
+{
+	struct Case
+	{
+		const char* name;
+		CPoint pointer;
+		std::string text;
+	};
+	const Case cases[] = {
+	    {"room below the pointer", CPoint (50, 40), "Attack time"},
+	    {"at the right edge", CPoint (118, 40), "A tooltip far wider than the space to the right of the pointer"},
+	    {"at the bottom edge", CPoint (40, 195), "Near the bottom"},
+	    {"two lines", CPoint (50, 40), "Attack time\nof the kick"},
+	};
+	for (const auto& k : cases)
+	{
+		TooltipScene scene;
+		CFrame* frame = scene.frame;
+		auto* low = new CView (CRect (0, 185, 300, 200));
+		low->setTooltipText ("Near the bottom");
+		frame->addView (low);
+		scene.a->setTooltipText (k.text);
+		CPoint p = k.pointer;
+		frame->onMouseMoved (p, 0);
+		scene.loop.advance (500);
+		ASSERT_TRUE (frame->isTooltipVisible ()) << k.name;
+		const CRect r = frame->getTooltipRect ();
+		EXPECT_GE (r.left, 0.) << k.name;
+		EXPECT_GE (r.top, 0.) << k.name;
+		EXPECT_LE (r.right, 300.) << k.name;
+		EXPECT_LE (r.bottom, 200.) << k.name;
+		EXPECT_GT (r.getWidth (), FontMetrics::stringWidth (*kNormalFontSmall, "Attack time")) << k.name;
+		// Near the pointer: below it when there is room, else above; never over it.
+		EXPECT_FALSE (r.pointInside (k.pointer)) << k.name;
+		EXPECT_LT (std::min (std::fabs (r.top - k.pointer.y), std::fabs (r.bottom - k.pointer.y)), 25.) << k.name;
+		if (k.pointer.x + r.getWidth () <= 300.)
+		{
+			EXPECT_EQ (r.left, k.pointer.x) << k.name;
+		}
+		CCoord ascent = 0., descent = 0.;
+		FontMetrics::extents (*kNormalFontSmall, ascent, descent);
+		const size_t lines = k.text.find ('\n') != std::string::npos ? 2 : 1;
+		EXPECT_GT (r.getHeight (), static_cast<double> (lines) * (ascent + descent)) << k.name;
+		EXPECT_LT (r.getHeight (), static_cast<double> (lines + 1) * (ascent + descent)) << k.name;
+
+		// Drawn on top of the views: dark, with light text in it.
+		for (double zoom : {1.0, 0.65})
+		{
+			frame->setZoom (zoom);
+			auto image = renderFrame (frame);
+			ASSERT_NE (image, nullptr);
+			CRect box (r.left * zoom, r.top * zoom, r.right * zoom, r.bottom * zoom);
+			box.inset (2, 2);
+			int darkest = 1000, lightest = 0;
+			for (int y = static_cast<int> (box.top); y < box.bottom; ++y)
+				for (int x = static_cast<int> (box.left); x < box.right; ++x)
+				{
+					const CColor c = image->getPixel (x, y);
+					darkest = std::min (darkest, c.red + c.green + c.blue);
+					lightest = std::max (lightest, c.red + c.green + c.blue);
+				}
+			// The box is (24,28,32) at alpha 240 over the white frame: (38,41,45).
+			EXPECT_NEAR (darkest, 38 + 41 + 45, 6) << k.name << ": the box, at zoom " << zoom;
+			EXPECT_GT (lightest, 450) << k.name << ": the text, at zoom " << zoom;
+		}
+		frame->setZoom (1.);
+		// Hidden again, the views' pixels come back.
+		CPoint away (135, 90);
+		frame->onMouseMoved (away, 0);
+		EXPECT_FALSE (frame->isTooltipVisible ());
+		auto image = renderFrame (frame);
+		EXPECT_TRUE (colorNear (probe (*image, r.left + 2, r.top + 2, 1.), kWhiteCColor, 0)) << k.name;
+	}
 }
 
 } // namespace

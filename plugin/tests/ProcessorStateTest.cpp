@@ -286,7 +286,7 @@ TEST(ProcessorState, FreshEngineWritesTheGoldenDefaultState) {
     EXPECT_EQ(bytes, golden);
 }
 
-TEST(ProcessorState, RestoringAnotherSoundFadesOverLikeAPresetButTheSameSoundDoesNot) {
+TEST(ProcessorState, RestoringAnotherSoundFadesOverLikeAPresetWhileItSoundsAndAppliesAtOnceInSilence) {
     auto renderBlock = [](SoundEngine& engine) {
         float l[64], r[64];
         float* channels[2] = {l, r};
@@ -309,7 +309,19 @@ TEST(ProcessorState, RestoringAnotherSoundFadesOverLikeAPresetButTheSameSoundDoe
     renderBlock(engine);
     EXPECT_FALSE(engine.impl().outputDeclicker.running());
 
+    // Nothing sounds: another sound takes over at once, its ramps already at their values.
     ASSERT_EQ(engine.readState(streamOf(littleEndianFloats(distinctStateValues()))), kResultOk);
+    renderBlock(engine);
+    EXPECT_FALSE(engine.impl().outputDeclicker.running());
+    EXPECT_EQ(engine.impl().ramps[kRampVolume].current, engine.parameters().value(kVolume));
+
+    // A kick sounds (the free-running sequencer plays step 1 at once): the default sound comes
+    // back like a preset, faded over.
+    engine.parameters().store(kManualTempo, 1.0);
+    engine.parameters().store(kStep1, 1.0);
+    renderBlock(engine);
+    ASSERT_TRUE(engine.impl().kick.active);
+    ASSERT_EQ(engine.readState(streamOf(contentsOf(*same))), kResultOk);
     renderBlock(engine);
     EXPECT_TRUE(engine.impl().outputDeclicker.running());
 }

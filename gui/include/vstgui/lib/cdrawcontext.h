@@ -74,6 +74,9 @@ public:
 		elements.push_back ({Element::Arc, r, {}, startAngle, endAngle, clockwise});
 	}
 	void closeSubpath () { elements.push_back ({Element::Close, {}, {}}); }
+	// A rectangle with quarter-circle corners (radius at most half the shorter side); a plain
+	// rectangle for a radius of 0 or less.
+	void addRoundRect (const CRect& r, CCoord radius);
 	const std::vector<Element>& getElements () const { return elements; }
 	bool isEmpty () const { return elements.empty (); }
 
@@ -159,8 +162,17 @@ public:
 		kPathStroked
 	};
 	CGraphicsPath* createGraphicsPath () { return new CGraphicsPath (); }
+	CGraphicsPath* createRoundRectGraphicsPath (const CRect& rect, CCoord radius)
+	{
+		auto* path = new CGraphicsPath ();
+		path->addRoundRect (rect, radius);
+		return path;
+	}
 	// Paths with non-finite numbers are not drawn.
 	void drawGraphicsPath (CGraphicsPath* path, PathDrawMode mode = kPathFilled);
+	// Fills the path with the gradient running from startPoint (its start colour) to endPoint.
+	void fillLinearGradient (CGraphicsPath* path, const CGradient& gradient, const CPoint& startPoint,
+	                         const CPoint& endPoint, bool evenOdd = false);
 	// Text centred vertically in rect, aligned horizontally; never clipped to rect.
 	void drawString (const UTF8String& string, const CRect& rect, CHoriTxtAlign align = kCenterText,
 	                 bool antialias = true);
@@ -197,6 +209,8 @@ protected:
 	virtual void implDrawString (const std::string& text, const CRect& rect, CHoriTxtAlign align, bool aa) = 0;
 	virtual void implDrawStringAt (const std::string& text, const CPoint& point, bool aa) = 0;
 	virtual void implDrawPath (const CGraphicsPath& path, PathDrawMode mode) = 0;
+	virtual void implFillPathGradient (const CGraphicsPath& path, const CColor& startColor, const CColor& endColor,
+	                                   const CPoint& startPoint, const CPoint& endPoint, bool evenOdd) = 0;
 
 	State state;
 	std::vector<State> stack;
@@ -241,8 +255,11 @@ protected:
 	void implDrawString (const std::string& text, const CRect& rect, CHoriTxtAlign align, bool aa) override;
 	void implDrawStringAt (const std::string& text, const CPoint& point, bool aa) override;
 	void implDrawPath (const CGraphicsPath& path, PathDrawMode mode) override;
+	void implFillPathGradient (const CGraphicsPath& path, const CColor& startColor, const CColor& endColor,
+	                           const CPoint& startPoint, const CPoint& endPoint, bool evenOdd) override;
 
 private:
+	void appendPath (const CGraphicsPath& path);
 	// False (and nothing saved) when the cairo context is in an error state: drawing is skipped.
 	bool begin ();
 	void end ();
@@ -257,12 +274,13 @@ private:
 class RecordingDrawContext : public CDrawContext
 {
 public:
-	enum class Op { Line, Polygon, Rect, Arc, Ellipse, Bitmap, Gradient, Clear, String, StringAt, Path };
+	enum class Op { Line, Polygon, Rect, Arc, Ellipse, Bitmap, Gradient, Clear, String, StringAt, Path, PathGradient };
 	struct Call
 	{
 		Op op;
 		CRect rect;                 // rect of the call, local coordinates
-		CPoint p1, p2;              // line ends, string point
+		CPoint p1, p2;              // line ends, string point, gradient start and end
+		CColor color1, color2;      // gradient colours
 		PointList points;
 		CDrawStyle style {kDrawStroked};
 		double startAngle {0.}, endAngle {0.};
@@ -297,6 +315,8 @@ protected:
 	void implDrawString (const std::string& text, const CRect& rect, CHoriTxtAlign align, bool aa) override;
 	void implDrawStringAt (const std::string& text, const CPoint& point, bool aa) override;
 	void implDrawPath (const CGraphicsPath& path, PathDrawMode mode) override;
+	void implFillPathGradient (const CGraphicsPath& path, const CColor& startColor, const CColor& endColor,
+	                           const CPoint& startPoint, const CPoint& endPoint, bool evenOdd) override;
 
 private:
 	Call& record (Op op);

@@ -257,17 +257,18 @@ protected:
 class CKnob : public CControl
 {
 public:
+	// The bits of VSTGUI's draw style; 0 draws a line handle only.
 	enum DrawStyle
 	{
-		kLegacyHandleLineDrawing = 1 << 0,
-		kHandleCircleDrawing = 1 << 1,
-		kCoronaDrawing = 1 << 2,
-		kCoronaFromCenter = 1 << 3,
-		kCoronaLineDashDot = 1 << 4,
+		kLegacyHandleLineDrawing = 0,
+		kHandleCircleDrawing = 1 << 0,
+		kCoronaDrawing = 1 << 1,
+		kCoronaFromCenter = 1 << 2,
+		kCoronaInverted = 1 << 3,
+		kCoronaLineDashDot = 1 << 4, // with kCoronaLineCapButt only, as in VSTGUI
 		kCoronaOutline = 1 << 5,
 		kCoronaLineCapButt = 1 << 6,
 		kSkipHandleDrawing = 1 << 7,
-		kCoronaInverted = 1 << 8,
 	};
 
 	CKnob (const CRect& size, IControlListener* listener, int32_t tag, CBitmap* background, CBitmap* handle,
@@ -286,6 +287,18 @@ public:
 	CCoord getHandleLineWidth () const { return handleLineWidth; }
 	void setCoronaInset (CCoord i) { coronaInset = i; invalid (); }
 	CCoord getCoronaInset () const { return coronaInset; }
+	// How much wider than the corona its outline is drawn (default 2).
+	void setCoronaOutlineWidthAdd (CCoord w) { coronaOutlineWidthAdd = w; invalid (); }
+	CCoord getCoronaOutlineWidthAdd () const { return coronaOutlineWidthAdd; }
+	// Dash and gap lengths of the dash-dot corona, in line widths (default 1, 2).
+	void setCoronaDashDotLengths (const CLineStyle::CoordVector& lengths);
+	const CLineStyle::CoordVector& getCoronaDashDotLengths () const { return coronaLineStyle.getDashLengths (); }
+	// Distance of the handle's tip from the edge (3, or half the handle bitmap's width + 2.5).
+	void setInsetValue (CCoord i) { inset = i; invalid (); }
+	CCoord getInsetValue () const { return inset; }
+	// A handle bitmap is drawn at the value instead of corona and handle.
+	void setHandleBitmap (CBitmap* bitmap);
+	CBitmap* getHandleBitmap () const { return handleBitmap.get (); }
 	// Angles in degrees (0 at three o'clock, clockwise); defaults 135 and 270.
 	void setStartAngle (float degrees) { startAngle = degrees; invalid (); }
 	float getStartAngle () const { return startAngle; }
@@ -301,6 +314,8 @@ public:
 
 	// The value a point in the parent's coordinates stands for in circular mode.
 	float valueFromPoint (const CPoint& where) const;
+	// Where the handle's tip is for the current value (parent coordinates).
+	void valueToPoint (CPoint& point) const;
 	// The angle (degrees) that a value is drawn at.
 	double angleForValue (float normalizedValue) const;
 
@@ -313,12 +328,22 @@ public:
 	CView* newCopy () const override { return new CKnob (*this); }
 
 protected:
+	virtual void drawCoronaOutline (CDrawContext* context) const;
+	virtual void drawCorona (CDrawContext* context) const;
+	virtual void drawHandleAsCircle (CDrawContext* context) const;
+	virtual void drawHandleAsLine (CDrawContext* context) const;
+	virtual void drawHandle (CDrawContext* context) const;
+	CRect getCoronaRect () const;
+
 	int32_t drawStyle;
 	CColor coronaColor {kWhiteCColor};
 	CColor colorHandle {kWhiteCColor};
 	CColor colorShadowHandle {kGreyCColor};
 	CCoord handleLineWidth {1.};
 	CCoord coronaInset {0.};
+	CCoord coronaOutlineWidthAdd {2.};
+	CCoord inset {3.};
+	CLineStyle coronaLineStyle {CLineStyle::kLineCapButt, CLineStyle::kLineJoinMiter, 0., {1., 2.}};
 	float startAngle {135.f};
 	float rangeAngle {270.f};
 	float zoomFactor {10.f};

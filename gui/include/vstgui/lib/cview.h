@@ -57,7 +57,9 @@ public:
 	float getAlphaValue () const { return alphaValue; }
 	virtual bool wantsFocus () const { return false; }
 
-	void setTooltipText (const UTF8String& text) { tooltip = text.getString (); }
+	// Shown by the frame after the pointer rested on the view (when the frame has tooltips on);
+	// a change shows at once in a visible tooltip, an empty text hides it.
+	void setTooltipText (const UTF8String& text);
 	const std::string& getTooltipText () const { return tooltip; }
 
 	// --- mouse and keyboard (points in parent coordinates) ---
@@ -65,6 +67,8 @@ public:
 	virtual CMouseEventResult onMouseUp (CPoint& where, const CButtonState& buttons);
 	virtual CMouseEventResult onMouseMoved (CPoint& where, const CButtonState& buttons);
 	virtual CMouseEventResult onMouseCancel ();
+	// The pointer left the view (the frame: left the window).
+	virtual CMouseEventResult onMouseExited (CPoint& where, const CButtonState& buttons);
 	virtual bool onWheel (const CPoint& where, float distance, const CButtonState& buttons);
 	// 1 when handled, -1 when not.
 	virtual int32_t onKeyDown (VstKeyCode& keyCode);
@@ -99,6 +103,8 @@ private:
 	void dropFocusInside ();
 	CView* parentView {nullptr};
 };
+
+class CVSTGUITimer;
 
 class CViewContainer : public CView
 {
@@ -188,6 +194,10 @@ public:
 	virtual void invalidRect (const CRect& rect) = 0; // frame coordinates, unzoomed
 	virtual void setSize (const CRect& rect) = 0;     // device pixels
 	virtual PlatformType getPlatformType () const = 0;
+	// The window takes the window system's keyboard focus while text is typed into the frame
+	// (true) and gives it back to where it was when the typing ends (false): otherwise the
+	// host's own keyboard shortcuts stay the host's.
+	virtual void setKeyboardFocus (bool /*state*/) {}
 	void setupGenericOptionMenu (bool use, GenericOptionMenuTheme* theme = nullptr)
 	{
 		useGenericMenu = use;
@@ -252,6 +262,10 @@ public:
 
 	void setFocusView (CView* view);
 	CView* getFocusView () const { return focusView; }
+	// Internal: asks the platform frame for the keyboard focus while a text edit with the focus
+	// is editing, and lets it go otherwise.
+	void updateKeyboardFocus ();
+	bool hasKeyboardFocus () const { return keyboardFocus; }
 
 	// Invalidation: the union of what was asked to be redrawn since the last draw.
 	void invalidRect (const CRect& rect) override;
@@ -267,8 +281,24 @@ public:
 	CMouseEventResult onMouseCancel () override;
 	int32_t onKeyDown (VstKeyCode& keyCode) override;
 	int32_t onKeyUp (VstKeyCode& keyCode) override;
+	CMouseEventResult onMouseExited (CPoint& where, const CButtonState& buttons) override;
 	// Text typed on the keyboard (UTF-8), delivered to the focus view as characters.
 	bool onTextInput (const std::string& utf8);
+
+	// Tooltips (off until enabled; the editor enables them): the tooltip text of the innermost
+	// view under the pointer that has one, shown after the pointer rested there for the delay,
+	// near the pointer and inside the frame. Hidden on a mouse down, a drag, leaving the view
+	// or the window, an empty text and close.
+	void enableTooltips (bool state, uint32_t delayTimeInMs = 500);
+	bool tooltipsEnabled () const { return tooltip != nullptr; }
+	bool isTooltipVisible () const;
+	const std::string& getVisibleTooltipText () const; // empty while hidden
+	CRect getTooltipRect () const;                      // frame coordinates, empty while hidden
+	// Internal: a view's tooltip text changed, or a view leaves the tree.
+	void tooltipTextChanged (CView* view);
+	void viewWillBeRemoved (CView* view);
+
+	void drawRect (CDrawContext* context, const CRect& updateRect) override;
 
 	bool removed (CView* parent) override;
 	CFrame* asFrame () { return this; }
@@ -283,6 +313,15 @@ private:
 	CView* focusView {nullptr};
 	CRect dirtyRect;
 	bool inClose {false};
+	bool keyboardFocus {false};
+
+	struct Tooltip;
+	std::unique_ptr<Tooltip> tooltip;
+	CView* tooltipOwnerAt (const CPoint& where) const;
+	void trackTooltip (const CPoint& where, const CButtonState& buttons);
+	void showTooltip ();
+	void hideTooltip ();
+	void layoutTooltip ();
 };
 
 } // namespace VSTGUI

@@ -39,7 +39,7 @@ class IUIDescription
 {
 public:
 	virtual ~IUIDescription () noexcept = default;
-	// Null for a name that the description does not hold.
+	// Null for a name that the description does not hold, or whose file was missing.
 	virtual CBitmap* getBitmap (UTF8StringPtr name) const = 0;
 	virtual CFontRef getFont (UTF8StringPtr name) const = 0;
 	virtual bool getColor (UTF8StringPtr name, CColor& color) const = 0;
@@ -77,7 +77,8 @@ public:
 	UIDescription (const std::string& jsonText, const std::string& resourceFolder);
 	~UIDescription () noexcept override;
 
-	// Reads the file and loads its bitmaps; false (with getError ()) on any fault.
+	// Reads the file and loads its bitmaps; false (with getError ()) on any fault (a bitmap file
+	// that is missing is none: its name gives a null bitmap).
 	bool parse ();
 	bool isParsed () const { return parsed; }
 	const std::string& getError () const { return error; }

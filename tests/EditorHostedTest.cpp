@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -186,7 +187,7 @@ TEST(EditorHosted, TakesItsZoomFromTheEditorSizeFile) {
 TEST(EditorHosted, AClickOnStep1ChangesItsParameterThroughTheHost) {
     SKIP_WITHOUT_XVFB();
     const auto step = bundleLayout().findControlTag(200);
-    if (!step) GTEST_SKIP() << "the editor has no control tagged 200 (Step 1) yet";
+    ASSERT_TRUE(step) << "the editor has a control tagged 200 (Step 1)";
     auto s = makeSession();
     s->open();
     const double before = s->host().controller()->getParamNormalized(200);
@@ -195,15 +196,18 @@ TEST(EditorHosted, AClickOnStep1ChangesItsParameterThroughTheHost) {
     ASSERT_TRUE(s->pumpUntil([&] { return editEnded(*s, 200); }, 5000)) << "no endEdit of parameter 200";
     expectOneGesture(*s, 200, before);
     for (const auto& e : s->componentHandler().edits()) EXPECT_EQ(e.id, 200u) << "only Step 1 was edited";
-    // The step cycles OFF, HALF, FULL.
-    const double after = s->host().controller()->getParamNormalized(200);
-    EXPECT_TRUE(after == 0.0 || after == 0.5 || after == 1.0) << after;
+    // The step cycles OFF -> HALF -> FULL -> OFF: the default FULL goes OFF, then HALF.
+    ASSERT_EQ(before, 1.0);
+    EXPECT_EQ(s->host().controller()->getParamNormalized(200), 0.0);
+    s->componentHandler().clearLog();
+    s->click(step->centre());
+    ASSERT_TRUE(s->pumpUntil([&] { return editEnded(*s, 200); }, 5000));
+    EXPECT_EQ(s->host().controller()->getParamNormalized(200), 0.5);
 }
 
 TEST(EditorHosted, ADragOnAKnobChangesItsParameterThroughTheHost) {
     SKIP_WITHOUT_XVFB();
-    // Visible knobs with a numeric control tag. "Osc Layer Attack" (177) is left out: that knob
-    // sends its value without beginEdit and endEdit, by design.
+    // Visible knobs with a numeric control tag ("Osc Layer Attack" is tagged by its name).
     std::vector<std::pair<EditorRect, ParamID>> knobs;
     const auto layout = bundleLayout();
     for (const auto& v : layout.views()) {
@@ -211,12 +215,12 @@ TEST(EditorHosted, ADragOnAKnobChangesItsParameterThroughTheHost) {
         const auto tag = layout.tagNumber(v.attribute("control-tag"));
         if (isKnob && v.visible && tag && *tag >= 0 && *tag != 177) knobs.emplace_back(v.rect, static_cast<ParamID>(*tag));
     }
-    if (knobs.empty()) GTEST_SKIP() << "the editor has no knob with a control tag yet";
+    ASSERT_FALSE(knobs.empty()) << "the editor has knobs with control tags";
     auto s = makeSession();
     // The first one bound: its tag names a parameter.
     const auto ids = parameterIds(*s);
     const auto bound = std::find_if(knobs.begin(), knobs.end(), [&](const auto& k) { return ids.count(k.second) > 0; });
-    if (bound == knobs.end()) GTEST_SKIP() << "no knob is bound to a parameter yet";
+    ASSERT_NE(bound, knobs.end()) << "a knob is bound to a parameter";
     const EditorRect knob = bound->first;
     const ParamID id = bound->second;
     s->open();
@@ -250,7 +254,7 @@ TEST(EditorHosted, PlayingShowsSoundInTheWaveformAndTheMeter) {
     std::vector<std::pair<std::string, EditorRect>> areas;
     for (const char* name : {"OutputWaveform", "OutputMeter"})
         if (const auto r = bundleLayout().findCustomView(name)) areas.emplace_back(name, *r);
-    if (areas.empty()) GTEST_SKIP() << "the editor has no waveform or meter view yet";
+    ASSERT_EQ(areas.size(), 2u) << "the editor has its waveform and its meter";
     auto s = makeSession();
     s->open();
     const Image silent = s->screenshot();
@@ -259,4 +263,34 @@ TEST(EditorHosted, PlayingShowsSoundInTheWaveformAndTheMeter) {
     const Image playing = s->screenshot();
     for (const auto& [name, r] : areas)
         EXPECT_FALSE(areaOf(silent, r, s->zoom()) == areaOf(playing, r, s->zoom())) << name << " shows the sound";
+}
+
+TEST(EditorHosted, AWorkspaceKnobDragEditsItsParameterAndHostAutomationMovesItsDrawing) {
+    SKIP_WITHOUT_XVFB();
+    const auto layout = bundleLayout();
+    const auto menu = layout.findCustomView("WaveAuto");
+    const auto workspace = layout.findCustomView("OutputGateWorkspace");
+    ASSERT_TRUE(menu && workspace);
+    auto s = makeSession();
+    s->open();
+    s->click(menu->centre()); // the wave area shows the effects workspace, EXTENDED FX
+    s->pumpUntil([] { return false; }, 200);
+    // "RIFT FOLD" amount: its knob region from 495 to 547 across, 39 down from the workspace's top.
+    const EditorPoint knob{workspace->left + 521, workspace->top + 80};
+    const ParamID riftFoldAmount = 187;
+    const double before = s->host().controller()->getParamNormalized(riftFoldAmount);
+    s->componentHandler().clearLog();
+    s->drag(knob, {knob.x, knob.y - 40});
+    ASSERT_TRUE(s->pumpUntil([&] { return editEnded(*s, riftFoldAmount); }, 5000));
+    expectOneGesture(*s, riftFoldAmount, before);
+    EXPECT_NEAR(s->host().controller()->getParamNormalized(riftFoldAmount), std::min(before + 40.0 / 110.0, 1.0),
+                2.0 / 110.0);
+
+    // The host automates the parameter: the knob's picture follows within a few editor ticks.
+    const EditorRect knobArea{workspace->left + 495, workspace->top + 39, 52, 60};
+    const Image drawn = areaOf(s->screenshot(), knobArea, s->zoom());
+    s->host().setParameter(riftFoldAmount, 0.0);
+    s->pumpUntil([] { return false; }, 300);
+    const Image automated = areaOf(s->screenshot(), knobArea, s->zoom());
+    EXPECT_FALSE(drawn == automated) << "the knob's drawing follows host automation";
 }

@@ -348,6 +348,10 @@ void PresetAwareEditor::updateWaveAreaControls() {
         gateWorkspace->invalid();
     }
     if (waveMenuMode) {
+        // The page buttons show their page by the forced state; a value left at its maximum by the
+        // window choice would make the kick-style button ignore its next press.
+        for (CTextButton* b : {wave1sButton.get(), wave4sButton.get(), wave16sButton.get()})
+            if (b) b->setValue(0.0f);
         showButton(wave1sButton.get(), true, "SUB GENERATOR", true, waveAreaPage == kWaveAreaSubGenerator);
         showButton(wave4sButton.get(), true, "EXTENDED MIX", true, waveAreaPage == kWaveAreaExtendedMix);
         showButton(wave16sButton.get(), true, "EXTENDED FX", true, waveAreaPage == kWaveAreaExtendedFx);

@@ -139,6 +139,15 @@ TEST_F(ControlDispatch, WaveAreaButtonsPickPagesInMenuModeAndWindowsOtherwise) {
     EXPECT_EQ(header(editor->wave1sButton)->label, "1 s");
     EXPECT_TRUE(header(editor->wave1sButton)->forcedState);
 
+    // With the default 1 s window, the first page button still takes a press in menu mode.
+    click(editor->waveAutoButton);
+    click(editor->wave1sButton);
+    EXPECT_EQ(editor->waveAreaPage, kWaveAreaSubGenerator);
+    click(editor->wave16sButton);
+    EXPECT_EQ(editor->waveAreaPage, kWaveAreaExtendedFx);
+    click(editor->waveAutoButton);
+    EXPECT_EQ(editor->waveWindowSeconds, 1);
+
     click(editor->wave16sButton);
     EXPECT_EQ(editor->waveWindowSeconds, 16);
     EXPECT_EQ(editor->outputWaveform->windowSeconds, 16);

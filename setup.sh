@@ -15,6 +15,7 @@ PACKAGES=(
     libcairo2-dev libx11-dev libxtst-dev fonts-liberation fontconfig
     nlohmann-json3-dev
     xvfb
+    locales-all
 )
 
 missing=()

@@ -70,7 +70,17 @@ bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
-// Moves `from` to `to` unless `to` exists; errno EEXIST when it does.
+} // namespace
+
+std::string defaultPresetName() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buffer[32] = {};
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d_%H-%M-%S", &local);
+    return std::string("GRUNDMOOR-") + buffer;
+}
+
 bool moveWithoutReplacing(const std::string& from, const std::string& to) {
 #ifdef RENAME_NOREPLACE
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
@@ -88,17 +98,6 @@ bool moveWithoutReplacing(const std::string& from, const std::string& to) {
         return false;
     }
     return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
-} // namespace
-
-std::string defaultPresetName() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buffer[32] = {};
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d_%H-%M-%S", &local);
-    return std::string("GRUNDMOOR-") + buffer;
 }
 
 std::string userPresetFolder() { return createUserDataFolder(); }

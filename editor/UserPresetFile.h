@@ -49,6 +49,10 @@ std::vector<std::string> listUserPresetFiles(const std::string& folder);
 // directory entry exists (a dangling link counts as taken).
 std::string freePresetPath(const std::string& folder, const std::string& name);
 
+// Renames `from` to `to` unless an entry named `to` exists (errno is then EEXIST); never replaces
+// anything, even when another process creates `to` at the same moment.
+bool moveWithoutReplacing(const std::string& from, const std::string& to);
+
 // Writes the text as a new file: into a temporary file of the folder, flushed to disk, then moved
 // to a free name without ever replacing an existing entry (a name taken meanwhile moves on to the
 // next free one). False on any failure, and then nothing is left behind. `path` is the name tried

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -183,6 +184,26 @@ TEST_F(UserPresetFolder, ANewFileAppearsWholeAndLeavesNothingElse) {
     EXPECT_EQ(path, at("Kick_2.thd"));
     EXPECT_EQ(contentOf(at("Kick.thd")), "100 0.5\n");
     EXPECT_EQ(entriesOf(folder.path), (std::set<std::string>{"Kick.thd", "Kick_2.thd"}));
+}
+
+TEST_F(UserPresetFolder, MovingIntoPlaceNeverReplacesAnEntry) {
+    // What a save meets when another instance took the name after it was found free.
+    writeText(at("taken.thd"), "theirs");
+    fs::create_directory(folder.path / "dir.thd");
+    fs::create_symlink(folder.path / "missing", folder.path / "dangling.thd");
+    for (const char* target : {"taken.thd", "dir.thd", "dangling.thd"}) {
+        writeText(at("new"), "ours");
+        errno = 0;
+        EXPECT_FALSE(moveWithoutReplacing(at("new"), at(target))) << target;
+        EXPECT_EQ(errno, EEXIST) << target;
+        EXPECT_EQ(contentOf(at("new")), "ours");
+    }
+    EXPECT_EQ(contentOf(at("taken.thd")), "theirs");
+    EXPECT_TRUE(fs::is_empty(folder.path / "dir.thd"));
+    EXPECT_FALSE(fs::exists(folder.path / "missing"));
+    EXPECT_TRUE(moveWithoutReplacing(at("new"), at("free.thd")));
+    EXPECT_EQ(contentOf(at("free.thd")), "ours");
+    EXPECT_FALSE(fs::exists(folder.path / "new"));
 }
 
 TEST_F(UserPresetFolder, AFolderThatIsAFileTakesNoPreset) {

@@ -10,10 +10,16 @@
 #include "views/HeaderArrowButton.h"
 #include "views/TarnwellLogoView.h"
 
+#include "public.sdk/source/common/openurl.h"
+
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace TarnwellPlugin::testing {
 namespace {
@@ -769,6 +775,41 @@ TEST_F(OverlayDialogs, TheLinkOpensTheMakersPageOncePerClick) {
     EXPECT_NE(overlay(), nullptr); // the about box stays open
     click(editor->overlayLinkButton);
     EXPECT_EQ(openedUrls.size(), 2u);
+}
+
+TEST_F(OverlayDialogs, WithoutAFakeTheLinkRunsTheSystemOpenerWithTheAddressAsItsOnlyArgument) {
+    // A stand-in for xdg-open that writes its arguments, one per line, then moves the file into place.
+    const std::filesystem::path script = dataHome.path / "opener.sh";
+    const std::filesystem::path record = dataHome.path / "opened.txt";
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" << record.string()
+                          << ".part\" && mv \"" << record.string() << ".part\" \"" << record.string() << "\"\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    setenv("GRUNDMOOR_URL_OPENER", script.c_str(), 1);
+    editor->urlOpener = nullptr;
+    editor->showAboutOverlay();
+    click(editor->overlayLinkButton);
+    for (int i = 0; i < 500 && !std::filesystem::exists(record); ++i) usleep(10000);
+    unsetenv("GRUNDMOOR_URL_OPENER");
+    std::ifstream in(record);
+    std::string count, address, rest;
+    std::getline(in, count);
+    std::getline(in, address);
+    EXPECT_EQ(count, "1");
+    EXPECT_EQ(address, kMakerWebPage);
+    EXPECT_FALSE(std::getline(in, rest));
+}
+
+TEST(OverlayLinkOpener, IsTheSystemOpenerUnlessReplaced) {
+    ManualRunLoop loop;
+    RunLoop::set(&loop);
+    auto* controller = new ThudderController;
+    ASSERT_EQ(controller->initialize(nullptr), Steinberg::kResultOk);
+    auto* editor = new PresetAwareEditor(controller, "view", "none.uidesc");
+    EXPECT_EQ(editor->urlOpener, &Steinberg::openURLInDefaultApplication);
+    editor->release();
+    controller->terminate();
+    controller->release();
+    RunLoop::clear(&loop);
 }
 
 TEST_F(OverlayDialogs, TheBrandAndTheLogoOpenTheAboutBoxOnALeftClick) {

@@ -5,6 +5,7 @@
 
 #include "FactoryPresets.h"
 #include "ParameterTable.h"
+#include "public.sdk/source/common/openurl.h"
 #include "views/EnvelopePreviewView.h"
 #include "views/HeaderArrowButton.h"
 #include "views/OutputGateWorkspaceView.h"
@@ -90,7 +91,8 @@ void PresetAwareEditor::valueChanged(CControl* c) {
     }
     if (c == overlayDismissButton && isPressed(c)) return closeOverlay();
     if (c == overlayLinkButton && isPressed(c)) {
-        if (urlOpener) urlOpener(kMakerWebPage);
+        // Tests put a fake here; without one the system's own opener runs (no shell involved).
+        (urlOpener ? urlOpener : &Steinberg::openURLInDefaultApplication)(kMakerWebPage);
         return;
     }
     if (c == overlayNameField) {

@@ -78,6 +78,7 @@ PresetAwareEditor::~PresetAwareEditor() {
     hostWindow = nullptr;
     // The overlay's views belong to the tree that the base tears down.
     resetOverlaySlots();
+    closedOverlays.clear();
     userPresetPaths.clear();
     for (auto it = lfo2ShapeButtons.rbegin(); it != lfo2ShapeButtons.rend(); ++it) *it = nullptr;
     for (auto it = lfo1ShapeButtons.rbegin(); it != lfo1ShapeButtons.rend(); ++it) *it = nullptr;
@@ -134,6 +135,8 @@ void PLUGIN_API PresetAwareEditor::close() {
     // The library's close destroys the dialog views these slots point at.
     resetOverlaySlots();
     VST3Editor::close();
+    // The frame let go of the closed dialogs that still waited for the timer; these were the last references.
+    closedOverlays.clear();
 }
 
 void PresetAwareEditor::reapplyWindowPosition() {

@@ -91,6 +91,8 @@ public:
     void showDeletePresetOverlay();
     void showMessageOverlay(std::string title, std::string body);
     void closeOverlay();
+    // Takes closed dialogs out of the view tree (on the UI timer, never inside their own events).
+    void removeClosedOverlays();
 
     //--- Read access for tests -----------------------------------------------------------------------
     Steinberg::Vst::EditController* getEditController() const { return controller; }
@@ -149,9 +151,15 @@ public:
     std::function<void()> snapshotCopyHook;
     // Opens the maker's web page (the about dialog's link); tests replace it.
     bool (*urlOpener)(const std::string& address) = nullptr;
+    // Dialogs that closed and still wait to leave the view tree (counted references).
+    std::vector<VSTGUI::SharedPointer<VSTGUI::CViewContainer>> closedOverlays;
 
 private:
     void resetOverlaySlots();
+    // The view the dialogs cover: the frame's first child when it is a container, else the frame.
+    VSTGUI::CViewContainer* overlayRoot() const;
+    // Adds the dialog, its controls already inside, on top of the root.
+    void presentOverlay(PluginOverlayView* overlay);
     void libraryValueChanged(VSTGUI::CControl* control);
     void applyFactorySoundChoice(double value);
     void stepPreset(int32_t direction);

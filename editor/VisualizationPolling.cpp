@@ -89,6 +89,7 @@ void pushWaveform(OutputWaveformView& view, const float* x, uint64_t count, uint
 } // namespace
 
 void PresetAwareEditor::pollVisualizationSnapshot() {
+    removeClosedOverlays();
     applyFollowedParameterChanges();
     if (visualizationRecord) {
         VisualizationSnapshotCopy copy;

@@ -1,6 +1,7 @@
 // What each control's change does: the calls the editor makes on its controller (beginEdit,
 // setParamNormalized, performEdit, endEdit) and the state of its own controls afterwards.
 #include "EditorTestSupport.h"
+#include "PluginOverlayView.h"
 
 #include "views/EnvelopePreviewView.h"
 #include "views/HeaderArrowButton.h"
@@ -258,6 +259,11 @@ TEST_F(ControlDispatch, OrdinaryControlsGoThroughTheLibraryWithTheirFollowUps) {
               (CallLog{callText("begin", kSaveCurrentPreset), callText("set", kSaveCurrentPreset, &one),
                        callText("perform", kSaveCurrentPreset, &one), callText("set", kSaveCurrentPreset, &zero),
                        callText("perform", kSaveCurrentPreset, &zero), callText("end", kSaveCurrentPreset)}));
+    // The press opened the save dialog, which covers the editor: cancel it before going on.
+    ASSERT_NE(editor->overlayView, nullptr);
+    EXPECT_EQ(editor->overlayView->getTitle(), "SAVE PRESET");
+    click(editor->overlayCancelButton);
+    EXPECT_EQ(editor->overlayView, nullptr);
 
     // Toggles shown as text buttons read ON / OFF, for the user's clicks and the host's changes.
     for (const Steinberg::Vst::ParamID id : {kTailRhythmEnable, kEnvelopeRetrigger, kLfo1Retrig}) {

@@ -916,5 +916,21 @@ TEST_F(OverlayDialogsOnTheInstalledDescription, PanelsInTheRootOfTheEditor) {
     }
 }
 
+TEST_F(OverlayDialogsOnTheInstalledDescription, ViewsUnderADialogShowNoTooltips) {
+    CView* brand = firstView<BrandLockupView>(root());
+    ASSERT_NE(brand, nullptr);
+    ASSERT_FALSE(brand->getTooltipText().empty());
+    CPoint at = centreOf(brand);
+    frame()->onMouseMoved(at, 0);
+    loop.advance(600);
+    EXPECT_EQ(frame()->getVisibleTooltipText(), brand->getTooltipText()); // without a dialog it shows
+    editor->showMessageOverlay("T", "B");
+    for (CPoint p : {CPoint(at.x + 3, at.y + 3), CPoint(at.x + 10, at.y)}) {
+        frame()->onMouseMoved(p, 0);
+        loop.advance(600);
+        EXPECT_FALSE(frame()->isTooltipVisible()) << frame()->getVisibleTooltipText();
+    }
+}
+
 } // namespace
 } // namespace TarnwellPlugin::testing

@@ -901,8 +901,35 @@ TEST_F(OverlayDialogsOnTheInstalledDescription, PanelsInTheRootOfTheEditor) {
     ASSERT_NE(editor->overlayView, nullptr);
     EXPECT_EQ(editor->overlayView->getViewSize(), CRect(0, 0, 1770, 1070));
     EXPECT_TRUE(rectNear(editor->overlayView->getPanelRect(), CRect(505, 280, 1265, 790)));
-    // Everything of the about text fits above the buttons: six lines end at 280 + 65 + 25 + 13 + 25 + 25 + 13 + 25.
-    EXPECT_LT(280 + 65 + 25 + 13 + 25 + 25 + 13 + 25, 790 - 70);
+    // The whole about text is drawn above the buttons: the lead at 280 + 65, then 25 on, an empty
+    // line (13), two lines 25 apart, another empty line (13) and the version.
+    const auto lines = drawnStrings(*editor->overlayView);
+    const std::pair<const char*, double> expected[] = {{"ABOUT GRUNDMOOR", 292},
+                                                       {"GRUNDMOOR RUMBLE KICK", 345},
+                                                       {"Synthesized kick and wave layers, rhythmic sequencing,", 383},
+                                                       {"ambience, delay and dedicated long-tail rumble effects.", 408},
+                                                       {"Version 1.0.3", 446}};
+    ASSERT_EQ(lines.size(), std::size(expected));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].text, expected[i].first);
+        EXPECT_EQ(lines[i].rect.top, expected[i].second) << lines[i].text;
+    }
+}
+
+TEST_F(OverlayDialogsOnTheInstalledDescription, ViewsUnderADialogShowNoTooltips) {
+    CView* brand = firstView<BrandLockupView>(root());
+    ASSERT_NE(brand, nullptr);
+    ASSERT_FALSE(brand->getTooltipText().empty());
+    CPoint at = centreOf(brand);
+    frame()->onMouseMoved(at, 0);
+    loop.advance(600);
+    EXPECT_EQ(frame()->getVisibleTooltipText(), brand->getTooltipText()); // without a dialog it shows
+    editor->showMessageOverlay("T", "B");
+    for (CPoint p : {CPoint(at.x + 3, at.y + 3), CPoint(at.x + 10, at.y)}) {
+        frame()->onMouseMoved(p, 0);
+        loop.advance(600);
+        EXPECT_FALSE(frame()->isTooltipVisible()) << frame()->getVisibleTooltipText();
+    }
 }
 
 } // namespace

@@ -519,10 +519,13 @@ struct TooltipScene
 	}
 	~TooltipScene ()
 	{
+		// close lets go of one reference: keep one for it, so the pointer's own release is the last.
 		if (frame->isOpen ())
+		{
+			frame->remember ();
 			frame->close ();
-		else
-			frame = nullptr;
+		}
+		frame = nullptr;
 		RunLoop::clear (&loop);
 	}
 };

@@ -6,10 +6,13 @@
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
+#include <X11/keysym.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -293,4 +296,99 @@ TEST(EditorHosted, AWorkspaceKnobDragEditsItsParameterAndHostAutomationMovesItsD
     s->pumpUntil([] { return false; }, 300);
     const Image automated = areaOf(s->screenshot(), knobArea, s->zoom());
     EXPECT_FALSE(drawn == automated) << "the knob's drawing follows host automation";
+}
+
+namespace {
+
+// The editor's parameters and their values as the host's controller holds them.
+std::map<ParamID, double> controllerValues(EditorSession& s) {
+    std::map<ParamID, double> values;
+    auto* c = s.host().controller();
+    for (const ParamID id : parameterIds(s)) values[id] = c->getParamNormalized(id);
+    return values;
+}
+
+// The dialogs' panel is centred in the root: 760 wide, 340 high (template coordinates).
+EditorPoint dialogConfirmButton(const EditorRect& root) {
+    const double w = std::min(std::max(root.width - 70, 420.0), 760.0);
+    const double h = std::min(std::max(root.height - 60, 225.0), 340.0);
+    const double right = (root.width - w) / 2 + w, bottom = (root.height - h) / 2 + h;
+    return {right - 97, bottom - 44}; // "SAVE" / "DELETE": (R - 162, B - 66) to (R - 32, B - 22)
+}
+
+} // namespace
+
+TEST(EditorHosted, PresetNextAppliesTheNextFactoryPresetThroughTheHost) {
+    SKIP_WITHOUT_XVFB();
+    const auto next = bundleLayout().findCustomView("PresetNext");
+    ASSERT_TRUE(next);
+    auto s = makeSession();
+    s->open();
+    const auto before = controllerValues(*s);
+    s->componentHandler().clearLog();
+    s->click(next->centre());
+    // Every parameter but the five a preset never touches comes as one complete edit.
+    const std::set<ParamID> skipped = {127, 128, 153, 154, 440};
+    ASSERT_TRUE(s->pumpUntil([&] { return editEnded(*s, 215); }, 5000)) << "the preset reached Step 16";
+    std::map<ParamID, int> ends;
+    for (const auto& e : s->componentHandler().edits())
+        if (e.kind == ComponentHandler::Edit::kEnd) ++ends[e.id];
+    EXPECT_EQ(ends.size(), parameterIds(*s).size() - skipped.size());
+    for (const ParamID id : skipped) EXPECT_EQ(ends.count(id), 0u) << id;
+    int changed = 0;
+    for (const auto& [id, value] : controllerValues(*s)) changed += value != before.at(id);
+    EXPECT_GE(changed, 10) << "factory preset 1 is another sound than the default";
+}
+
+TEST(EditorHosted, SaveStepLoadAndDeleteAUserPresetThroughClicksAndTypedText) {
+    SKIP_WITHOUT_XVFB();
+    const auto layout = bundleLayout();
+    const auto save = layout.findCustomView("SynthSaveButton");
+    const auto remove = layout.findCustomView("SynthDeletePreset");
+    const auto previous = layout.findCustomView("PresetPrevious");
+    const auto next = layout.findCustomView("PresetNext");
+    const auto root = layout.templateRect();
+    ASSERT_TRUE(save && remove && previous && next && root);
+    auto s = makeSession();
+    s->open();
+    const ParamID frequency = 100, cutoff = 113;
+    s->host().setParameter(frequency, 0.61);
+    s->host().setParameter(cutoff, 0.37);
+    s->pump(100);
+
+    // SAVE opens the dialog with its name field focused; a typed name and Return save the sound.
+    s->click(save->centre());
+    s->pump(200);
+    s->typeText("My Kick");
+    s->input().key(XK_Return);
+    const auto folder = s->dataHome() / "TarnwellPlugin" / "Grundmoor";
+    const auto file = folder / "My-Kick.thd";
+    ASSERT_TRUE(s->pumpUntil([&] { return std::filesystem::exists(file); }, 5000)) << file;
+
+    // Another sound, then back to the user preset by the arrows: the saved sound returns.
+    s->host().setParameter(frequency, 0.2);
+    s->host().setParameter(cutoff, 0.9);
+    s->pump(100);
+    s->click(previous->centre());
+    s->waitPastDoubleClick();
+    s->componentHandler().clearLog();
+    s->click(next->centre());
+    ASSERT_TRUE(s->pumpUntil([&] { return editEnded(*s, frequency) && editEnded(*s, cutoff); }, 5000));
+    EXPECT_DOUBLE_EQ(s->host().controller()->getParamNormalized(frequency), 0.61);
+    EXPECT_DOUBLE_EQ(s->host().controller()->getParamNormalized(cutoff), 0.37);
+
+    // DELETE asks, its DELETE removes the file and leaves the "Init" sound.
+    s->waitPastDoubleClick();
+    s->click(remove->centre());
+    s->pump(200);
+    s->componentHandler().clearLog();
+    s->click(dialogConfirmButton(*root));
+    ASSERT_TRUE(s->pumpUntil([&] { return !std::filesystem::exists(file); }, 5000)) << "the preset is gone";
+    ASSERT_TRUE(s->pumpUntil([&] { return editEnded(*s, frequency); }, 5000));
+    auto* c = s->host().controller();
+    Steinberg::Vst::ParameterInfo info{};
+    for (Steinberg::int32 i = 0; i < c->getParameterCount(); ++i)
+        if (c->getParameterInfo(i, info) == Steinberg::kResultOk && info.id == frequency) break;
+    EXPECT_DOUBLE_EQ(c->getParamNormalized(frequency), info.defaultNormalizedValue) << "Init";
+    EXPECT_EQ(s->host().failedBlocks(), 0u);
 }

@@ -724,6 +724,8 @@ TEST_F(ObservedOverlayDialogs, ReturnInTheNameFieldReachesTheEditorAsAConfirmati
     editor->showSavePresetOverlay();
     CTextEdit* field = editor->overlayNameField;
     ASSERT_EQ(frame()->getFocusView(), field);
+    // The offered name is selected: End keeps it and types after it.
+    press(frame(), VKEY_END);
     for (const char* c = "-A1"; *c; ++c) press(frame(), 0, *c);
     observed->seen.clear();
     press(frame(), VKEY_RETURN);

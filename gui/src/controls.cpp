@@ -1,6 +1,7 @@
 // CControl and the standard controls: text display, label, text edit, text button, knob.
 #include "vstgui/lib/controls.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace VSTGUI {
@@ -216,8 +217,18 @@ void CTextEdit::setText (const std::string& txt)
 	else
 	{
 		editBuffer = text;
-		caret = editBuffer.size ();
+		caret = selectionAnchor = editBuffer.size ();
 	}
+}
+
+bool CTextEdit::eraseSelection ()
+{
+	if (selectionAnchor == caret)
+		return false;
+	const size_t from = std::min (selectionAnchor, caret);
+	editBuffer.erase (from, std::max (selectionAnchor, caret) - from);
+	caret = selectionAnchor = from;
+	return true;
 }
 
 void CTextEdit::takeFocus ()
@@ -234,6 +245,8 @@ void CTextEdit::takeFocus ()
 	bWasReturnPressed = false;
 	textBeforeEdit = text;
 	editBuffer = text;
+	// The whole text is selected, as a platform text field does on focus: typing replaces it.
+	selectionAnchor = 0;
 	caret = editBuffer.size ();
 	invalid ();
 	if (frame)
@@ -266,8 +279,10 @@ void CTextEdit::insertText (const std::string& utf8)
 	for (char c : sanitizeUTF8 (utf8))
 		if (static_cast<unsigned char> (c) >= 0x20 && c != 0x7F)
 			clean += c;
+	eraseSelection ();
 	editBuffer.insert (caret, clean);
 	caret += clean.size ();
+	selectionAnchor = caret;
 	if (immediateTextChange)
 		valueChanged ();
 	invalid ();
@@ -281,24 +296,33 @@ int32_t CTextEdit::onKeyDown (VstKeyCode& key)
 	switch (key.virt)
 	{
 		case VKEY_BACK:
-			if (caret > 0)
+			if (!eraseSelection () && caret > 0)
 			{
 				const size_t p = prevCodePoint (editBuffer, caret);
 				editBuffer.erase (p, caret - p);
-				caret = p;
+				caret = selectionAnchor = p;
 			}
 			invalid ();
 			return 1;
 		case VKEY_DELETE:
-			if (caret < editBuffer.size ())
+			if (!eraseSelection () && caret < editBuffer.size ())
 				editBuffer.erase (caret, nextCodePoint (editBuffer, caret) - caret);
 			invalid ();
 			return 1;
 		case VKEY_SPACE: insertText (" "); return 1; // hosts forward Space as a virtual key
-		case VKEY_HOME: caret = 0; invalid (); return 1;
-		case VKEY_END: caret = editBuffer.size (); invalid (); return 1;
-		case VKEY_LEFT: caret = prevCodePoint (editBuffer, caret); invalid (); return 1;
-		case VKEY_RIGHT: caret = nextCodePoint (editBuffer, caret); invalid (); return 1;
+		// Moving the caret ends the selection; Left and Right first go to its edge.
+		case VKEY_HOME: caret = selectionAnchor = 0; invalid (); return 1;
+		case VKEY_END: caret = selectionAnchor = editBuffer.size (); invalid (); return 1;
+		case VKEY_LEFT:
+			caret = selectionAnchor != caret ? std::min (selectionAnchor, caret) : prevCodePoint (editBuffer, caret);
+			selectionAnchor = caret;
+			invalid ();
+			return 1;
+		case VKEY_RIGHT:
+			caret = selectionAnchor != caret ? std::max (selectionAnchor, caret) : nextCodePoint (editBuffer, caret);
+			selectionAnchor = caret;
+			invalid ();
+			return 1;
 		case VKEY_RETURN:
 		case VKEY_ENTER:
 		{
@@ -363,7 +387,7 @@ CMouseEventResult CTextEdit::onMouseDown (CPoint& where, const CButtonState& but
 			if (p == editBuffer.size ())
 				break;
 		}
-		caret = best;
+		caret = selectionAnchor = best;
 		invalid ();
 	}
 	return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
@@ -388,6 +412,15 @@ void CTextEdit::draw (CDrawContext* context)
 	CCoord ascent = 0., descent = 0.;
 	FontMetrics::extents (f, ascent, descent);
 	const CCoord cy = r.top + r.getHeight () / 2.;
+	if (selectionAnchor != caret)
+	{
+		const CCoord xa = x0 + FontMetrics::stringWidth (f, editBuffer.substr (0, selectionAnchor));
+		CColor shade = fontColor;
+		shade.alpha = static_cast<uint8_t> (shade.alpha / 3);
+		context->setFillColor (shade);
+		context->drawRect (CRect (std::min (x, xa), cy - ascent / 2. - 2., std::max (x, xa), cy + ascent / 2. + 2.),
+		                   kDrawFilled);
+	}
 	context->setLineWidth (1.);
 	context->setFrameColor (fontColor);
 	context->drawLine (CPoint (x, cy - ascent / 2. - 1.), CPoint (x, cy + ascent / 2. + 1.));

@@ -157,6 +157,8 @@ public:
 	// The text being typed (equals getText () when not editing).
 	const std::string& getEditText () const { return editBuffer; }
 	size_t getCaretPosition () const { return caret; } // byte offset into the edit text
+	// The selected bytes are those between the anchor and the caret (none when they are equal).
+	size_t getSelectionAnchor () const { return selectionAnchor; }
 	void setImmediateTextChange (bool state) { immediateTextChange = state; }
 
 	void draw (CDrawContext* context) override;
@@ -174,9 +176,11 @@ public:
 
 private:
 	void commit ();
+	bool eraseSelection ();
 	std::string editBuffer;
 	std::string textBeforeEdit;
 	size_t caret {0};
+	size_t selectionAnchor {0};
 	bool editingText {false};
 	bool immediateTextChange {false};
 };

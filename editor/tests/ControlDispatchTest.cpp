@@ -9,6 +9,10 @@
 #include "views/OutputWaveformView.h"
 #include "views/TempoModeSelector.h"
 
+#include "FactoryPresets.h"
+
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 namespace TarnwellPlugin::testing {
@@ -308,6 +312,71 @@ TEST_F(ControlDispatch, RefreshBringsEveryControlInLineWithTheParameters) {
     EXPECT_EQ(step->getFrameColor(), CColor(55, 205, 215, 255));
     EXPECT_EQ(tail->getTitle(), "OFF");
     EXPECT_EQ(editor->lfo1ShapeButtons[3]->getValue(), 1.0f);
+}
+
+// The value a factory preset gives a parameter: its last pair for that id, else the default.
+double factoryValue(int32_t preset, Steinberg::Vst::ParamID id, double defaultValue) {
+    double value = defaultValue;
+    for (const auto& pair : factoryPresetTable()[static_cast<size_t>(preset)].pairs)
+        if (pair.id == id) value = pair.value;
+    return value;
+}
+
+TEST_F(ControlDispatch, PresetRowsStepAcrossBothEndsPickOnlyWhileEditedAndFactorySoundByName) {
+    ASSERT_TRUE(open());
+    ASSERT_EQ(factoryPresetCount, 58);
+    const auto folder = dataHome.path / "TarnwellPlugin" / "Grundmoor";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "a.thd") << "101 0.3\n";
+    std::ofstream(folder / "b.thd") << "101 0.6\n";
+    editor->rescanUserPresets();
+    ASSERT_EQ(editor->presetMenu->getNbEntries(), 60);
+    Steinberg::Vst::ParameterInfo info{};
+    for (int32_t i = 0; i < controller->getParameterCount(); ++i)
+        if (controller->getParameterInfo(i, info) == Steinberg::kResultOk && info.id == 129) break;
+    ASSERT_EQ(info.id, 129u);
+
+    // The arrows wrap at both ends of the whole list, factory and user presets together.
+    struct Step {
+        int32_t from;
+        bool next;
+        int32_t to;
+    };
+    const Step steps[] = {{0, false, 59}, {59, true, 0}, {57, true, 58}, {58, false, 57}, {59, false, 58}, {3, true, 4}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.from);
+        editor->presetMenu->setCurrent(step.from, false);
+        const CallLog log = logOf([&] { click(step.next ? editor->presetNextButton.get() : editor->presetPreviousButton.get()); });
+        EXPECT_EQ(editor->presetMenu->getCurrentIndex(), step.to);
+        EXPECT_FALSE(log.empty());
+        if (step.to >= 58)
+            EXPECT_EQ(controller->getParamNormalized(kVolume), step.to == 58 ? 0.3 : 0.6);
+        else
+            EXPECT_DOUBLE_EQ(controller->getParamNormalized(129), factoryValue(step.to, 129, info.defaultNormalizedValue));
+    }
+
+    // A value set on the menu by the host or the code applies nothing; the user's pick applies it.
+    editor->presetMenu->setValue(59.0f);
+    EXPECT_EQ(logOf([&] { editor->valueChanged(editor->presetMenu.get()); }), CallLog{});
+    editor->presetMenu->setCurrent(0, false);
+    logOf([&] { editor->presetMenu->selectEntry(59); });
+    EXPECT_EQ(controller->getParamNormalized(kVolume), 0.6);
+
+    // "Factory Sound" applies the preset whose name its list shows, not menu entry round(4 v).
+    auto* factorySound = dynamic_cast<COptionMenu*>(controlWithTag(kFactorySound));
+    ASSERT_NE(factorySound, nullptr);
+    const char* names[] = {"Init", "Basement Pressure", "Concrete Pulse", "Iron Lung", "Night Transit"};
+    for (int32_t entry = 4; entry >= 0; --entry) {
+        SCOPED_TRACE(names[entry]);
+        const int32_t preset = factoryPresetIndex(names[entry]);
+        ASSERT_GE(preset, 0);
+        factorySound->selectEntry(entry);
+        EXPECT_DOUBLE_EQ(controller->getParamNormalized(129), factoryValue(preset, 129, info.defaultNormalizedValue));
+    }
+    ASSERT_NE(factoryPresetIndex("Basement Pressure"), 1) << "the case tells a name from an entry index";
+    // Set by the host, the list applies nothing.
+    factorySound->setValueNormalized(0.5f);
+    EXPECT_EQ(logOf([&] { editor->valueChanged(factorySound); }), CallLog{});
 }
 
 } // namespace

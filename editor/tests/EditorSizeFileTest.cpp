@@ -1,6 +1,7 @@
 // The editor-size file and the user data folder it lives in.
 #include "EditorSizeFile.h"
 #include "UserDataFolder.h"
+#include "PresetTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,20 @@ TEST_F(DataHome, WritesTheClampedZoomWithSeventeenDigitsAndKeepsAnOldPosition) {
     EXPECT_EQ(readFile(), "0.65000000000000002 150.5 -20\n");
     writeEditorSizeFile(1.0, true, 3, 4);
     EXPECT_EQ(readFile(), "1 3 4\n");
+}
+
+TEST_F(DataHome, ZoomIsWrittenAndReadWithAPointUnderADecimalCommaLocale) {
+    TarnwellPlugin::testing::GermanLocale german;
+    if (!german.active) GTEST_SKIP() << "no German locale installed";
+    writeEditorSizeFile(1.25, true, 10.5, 20);
+    EXPECT_EQ(readFile(), "1.25 10.5 20\n");
+    EXPECT_EQ(readEditorZoom(), 1.25);
+    writeFile("0.8 1.5 2.5\n");
+    double x = 0, y = 0;
+    ASSERT_TRUE(readEditorSizeFile(&x, &y));
+    EXPECT_EQ(x, 1.5);
+    EXPECT_EQ(y, 2.5);
+    EXPECT_EQ(readEditorZoom(), 0.8);
 }
 
 TEST_F(DataHome, FolderFollowsTheDataHomeAndIsCreatedWithItsParents) {

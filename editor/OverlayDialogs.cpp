@@ -32,13 +32,6 @@ std::string withoutScheme(const char* address) {
     return scheme ? std::string(scheme + 3) : std::string(address);
 }
 
-// The file name of a preset path without its ".thd".
-std::string presetLabel(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    std::string label = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (label.size() >= 5) label.resize(label.size() - 4);
-    return label;
-}
 
 } // namespace
 

@@ -17,17 +17,6 @@ using namespace VSTGUI;
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
-namespace {
-
-// The menu label of a preset path: the file name without its extension.
-std::string presetLabel(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return name.size() > 4 ? name.substr(0, name.size() - 4) : name;
-}
-
-} // namespace
-
 void PresetAwareEditor::rescanUserPresets() {
     if (!presetMenu) return;
     presetMenu->removeAllEntry();

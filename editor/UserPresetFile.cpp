@@ -72,6 +72,13 @@ bool writeAll(int fd, const std::string& text) {
 
 } // namespace
 
+std::string presetLabel(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    std::string label = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (label.size() >= 5) label.resize(label.size() - 4);
+    return label;
+}
+
 std::string defaultPresetName() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

@@ -20,6 +20,10 @@ std::string defaultPresetName();
 // no home at all, and then there are no user presets.
 std::string userPresetFolder();
 
+// The name a preset path shows in the menu and the delete dialog: the file name without its
+// folder and, when it is at least five characters long, without its last four (".thd").
+std::string presetLabel(const std::string& path);
+
 // The file name (without folder and extension) for a typed name: every byte that is not an ASCII
 // letter, digit, "-" or "_" becomes "-". An empty result, or "-" (which a menu takes for a
 // separator line), becomes defaultPresetName().

@@ -393,16 +393,11 @@ TEST_F(PresetOperations, AnExistingPresetSurvivesAFailedSaveByteForByte) {
     const std::string original = "101 0.5\n102 0.25\n";
     writeText(at("Bass.thd"), original);
     editor->rescanUserPresets();
-    // A file size limit binds root as well: the new file cannot be written out.
-    rlimit previous{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    editor->writeUserPreset("Bass");
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const FileSizeLimit limit(64); // the new file cannot be written out
+        ASSERT_TRUE(limit.active);
+        editor->writeUserPreset("Bass");
+    }
     expectMessage("PRESET SAVE FAILED", "Could not write preset\n" + at("Bass_2.thd"));
     EXPECT_EQ(entriesOf(folder()), std::set<std::string>{"Bass.thd"}); // no half file, no temporary
     EXPECT_EQ(contentOf(at("Bass.thd")), original);

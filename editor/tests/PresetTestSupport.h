@@ -3,6 +3,7 @@
 // Helpers of the preset tests: a process locale with a decimal comma, and folder listings.
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+
+#include <sys/resource.h>
 
 namespace TarnwellPlugin::testing {
 
@@ -47,6 +50,31 @@ public:
 private:
     std::string previousC;
     std::locale previousCpp;
+};
+
+// A limit on the size of files written while it lives; unlike permissions it binds root as well,
+// so writes fail part way. The signal such a write raises is ignored meanwhile.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        active = getrlimit(RLIMIT_FSIZE, &previous) == 0;
+        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = previous;
+        small.rlim_cur = bytes;
+        active = active && setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() {
+        if (active) setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    bool active = false;
+
+private:
+    rlimit previous{};
+    void (*oldHandler)(int) = SIG_DFL;
 };
 
 // The names in a folder (every kind of entry, hidden ones included).

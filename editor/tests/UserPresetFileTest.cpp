@@ -214,17 +214,13 @@ TEST_F(UserPresetFolder, AFolderThatIsAFileTakesNoPreset) {
 }
 
 TEST_F(UserPresetFolder, AWriteThatFailsHalfWayLeavesNoFile) {
-    // A file size limit binds root as well: the write stops after a few bytes.
-    rlimit previous{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 16;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string path;
-    const bool written = writeNewPresetFile(dir(), "Kick", std::string(4096, '1'), path);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, oldHandler);
+    bool written = true;
+    {
+        const FileSizeLimit limit(16); // the write stops after a few bytes
+        ASSERT_TRUE(limit.active);
+        written = writeNewPresetFile(dir(), "Kick", std::string(4096, '1'), path);
+    }
     EXPECT_FALSE(written);
     EXPECT_TRUE(entriesOf(folder.path).empty());
 }

@@ -1,4 +1,5 @@
 #include "DryReturns.h"
+#include "FastMath.h"
 
 #include <cmath>
 
@@ -17,7 +18,7 @@ double dryReturnLayer(double v, double signal, double velocity) {
     return r;
 }
 
-double dryReturnSub(double d, double sub) { return std::tanh((d + 5.0 * d * d) * sub); }
+double dryReturnSub(double d, double sub) { return Math::tanh((d + 5.0 * d * d) * sub); }
 
 float dryReturnSum(const DryReturnInputs& in) {
     // A return at 0 adds exactly 0; skipping it saves the soft clips on every sample.

@@ -1,6 +1,7 @@
 #include "KickFilter.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,7 +61,7 @@ double KickFilter::process(float xf) {
         dv.cutoff = smoothedCutoff;
         dv.resonance = resonance;
         dv.q = 1.85 * resonance - 2.0;
-        const double unlimited = 2.0 * std::sin(Dsp::kPi * std::min(0.22 * sampleRate, smoothedCutoff) / sampleRate);
+        const double unlimited = 2.0 * Math::sin(Dsp::kPi * std::min(0.22 * sampleRate, smoothedCutoff) / sampleRate);
         dv.f = std::min(unlimited, stableFrequencyCoefficient(dv.q));
     }
     const double f = dv.f;
@@ -130,7 +131,7 @@ double KickFilter::process(float xf) {
     if (envelope > h) g = ((envelope - h) / dv.ratio + h) / std::max(envelope, 1e-6);
     reduction = g < 1.0 ? std::max(-20.0 * std::log10(std::max(g, 1e-6)), 0.0) : 0.0;
 
-    const double z = std::tanh(y * dv.drive * g * dv.makeUp) / dv.tanhDrive;
+    const double z = Math::tanh(y * dv.drive * g * dv.makeUp) / dv.tanhDrive;
     return y + dv.wet * (z - y);
 }
 

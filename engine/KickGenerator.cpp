@@ -1,6 +1,7 @@
 #include "KickGenerator.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <cmath>
 
@@ -67,27 +68,27 @@ float KickGenerator::render() {
     smoothedClickTone += c * (settings.clickTone - smoothedClickTone);
     smoothedTightness += c * (settings.tightness - smoothedTightness);
 
-    const double f = settings.tune + settings.pitchDrop * std::exp(-time / settings.pitchDecay);
+    const double f = settings.tune + settings.pitchDrop * Math::exp(-time / settings.pitchDecay);
     phase += f / sampleRate;
     phase -= std::floor(phase);
 
-    const double a = std::exp(-time / (smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight)));
+    const double a = Math::exp(-time / (smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight)));
     amplitude = a;
 
     noiseState = static_cast<int32_t>(static_cast<uint32_t>(noiseState) * 1664525u + 1013904223u);
     const double n = noiseState * 4.656612873077393e-10;
 
-    const double clickEnvelope = std::exp(-time / (0.014 - 0.012 * smoothedTightness));
+    const double clickEnvelope = Math::exp(-time / (0.014 - 0.012 * smoothedTightness));
     const double h = n - clickLowpass;
     clickLowpass += h * (0.05 + 0.35 * smoothedClickTone);
 
-    const double s1 = std::sin(Dsp::kTwoPi * phase);
-    const double s2 = std::sin(2.0 * Dsp::kTwoPi * phase);
-    const double body = std::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
+    const double s1 = Math::sin(Dsp::kTwoPi * phase);
+    const double s2 = Math::sin(2.0 * Dsp::kTwoPi * phase);
+    const double body = Math::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
                         (1.0 + 0.35 * smoothedBodyWeight);
-    const double punchEnvelope = std::exp(-time / (0.088 - 0.07 * smoothedTightness));
+    const double punchEnvelope = Math::exp(-time / (0.088 - 0.07 * smoothedTightness));
     const double x = body + 0.8 * smoothedPunch * punchEnvelope * s1 + 0.55 * smoothedTransient * h * clickEnvelope;
-    const double y = std::tanh(x * (1.0 + 7.0 * smoothedDrive));
+    const double y = Math::tanh(x * (1.0 + 7.0 * smoothedDrive));
 
     time += 1.0 / sampleRate;
     if (a < 0.0001) active = false;

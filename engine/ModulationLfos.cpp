@@ -1,6 +1,7 @@
 #include "ModulationLfos.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <cmath>
 
@@ -33,11 +34,10 @@ double ModulationLfos::rawValue(int32_t lfo, const ParameterBlock& p) const {
     const int32_t shape = p.listIndex(id.shape, 4);
     if (shape == kSampleAndHold) return held[lfo];
     const double x = phase[lfo] + p.value(id.phase) * Dsp::kTwoPi;
-    const double s = std::sin(x);
     switch (shape) {
-    case kSquare: return s < 0.0 ? -1.0 : 1.0;
-    case kTriangle: return std::asin(s) * 0.6366197723675814;
-    default: return s;
+    case kSquare: return Math::sin(x) < 0.0 ? -1.0 : 1.0;
+    case kTriangle: return Math::asinOfSin(x) * 0.6366197723675814;
+    default: return Math::sin(x);
     }
 }
 

@@ -3,6 +3,7 @@
 // The wave folder ("RIFT FOLD"): a sine fold followed by tanh, mixed with the dry signal.
 
 #include "DspMath.h"
+#include "FastMath.h"
 #include "ParameterBlock.h"
 
 #include <cmath>
@@ -26,8 +27,8 @@ struct RiftFold {
     // The fold of x at amount a, before the mix.
     static double fold(double x, double a) {
         const double spread = 1.0 + 13.0 * a;
-        const double folded = std::asin(std::sin(x * (Dsp::kPi * 0.5) * spread));
-        return std::tanh(folded * (0.6366197723675814 + 1.5915494309189535 * a)) / std::sqrt(spread);
+        const double folded = Math::asinOfSin(x * (Dsp::kPi * 0.5) * spread);
+        return Math::tanh(folded * (0.6366197723675814 + 1.5915494309189535 * a)) / std::sqrt(spread);
     }
 
     float process(float x) {

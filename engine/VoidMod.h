@@ -4,6 +4,7 @@
 // Its phase runs continuously; triggers do not reset it.
 
 #include "DspMath.h"
+#include "FastMath.h"
 #include "ParameterBlock.h"
 
 #include <cmath>
@@ -45,7 +46,7 @@ struct VoidMod {
             if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
         }
         const double d = smoothedDepth * smoothedEnable;
-        return static_cast<float>(x * ((1.0 - d) + d * std::sin(phase)));
+        return static_cast<float>(x * ((1.0 - d) + d * Math::sin(phase)));
     }
 };
 

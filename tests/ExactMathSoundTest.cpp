@@ -25,19 +25,29 @@ constexpr double kLimit = 1e-6; // -120 dBFS
 
 std::filesystem::path exactBundlePath() { return GRUNDMOOR_TEST_EXACT_BUNDLE_DIR; }
 
-// Sounds allowed more (up to -90 dBFS, for sounds that drive the output stage's saturation), each
-// with the reason. None needs it so far.
+// Sounds allowed more (never above -90 dBFS), each with the reason.
 struct Exception {
     const char* name;
     double limit;
     const char* reason;
 };
-const std::vector<Exception> kExceptions = {};
+const std::vector<Exception> kExceptions = {
+    {"bench: every effect driven", 3.1622776601683795e-05, // -90 dBFS
+     "\"Output Gain\" 0.8 drives the output saturation by +21.6 dB (and its compressor and hard "
+     "saturation after it): every difference in the bus before it, down at the float rounding of the "
+     "effects' lines, comes out about 12 times larger (measured about -105 dBFS)"},
+};
 
 double limitFor(const std::string& name) {
     for (const Exception& e : kExceptions)
         if (name == e.name) return e.limit;
     return kLimit;
+}
+
+const char* reasonFor(const std::string& name) {
+    for (const Exception& e : kExceptions)
+        if (name == e.name) return e.reason;
+    return "";
 }
 
 struct Comparison {
@@ -147,8 +157,8 @@ TEST(ExactMathSound, EveryPresetAndBenchmarkSoundMatchesTheExactMathsBuild) {
         EXPECT_TRUE(c.finite);
         EXPECT_GT(c.samples, static_cast<int64_t>(2.5 * c.sampleRate)); // hits and tails were played
         EXPECT_GT(c.peak, 0.01);                                          // and were heard
-        EXPECT_LE(c.largestDifference, limitFor(c.name)) << "largest difference " << toDb(c.largestDifference)
-                                                         << " dBFS";
+        EXPECT_LE(c.largestDifference, limitFor(c.name))
+            << "largest difference " << toDb(c.largestDifference) << " dBFS " << reasonFor(c.name);
         anyDifferent = anyDifferent || !c.identical;
         if (c.largestDifference > worst) worst = c.largestDifference, worstName = c.name;
     }

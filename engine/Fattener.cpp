@@ -75,7 +75,8 @@ float Fattener::process(float xf) {
         if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
     }
 
-    const double s = Math::sin(phase) + 0.16 * smoothedTone * Math::sin(2.0 * phase);
+    const Fast::SinPair sines = Math::sinAndSin2(phase);
+    const double s = sines.sin + 0.16 * smoothedTone * sines.sin2;
     if (smoothedTone != derivedTone) {
         derivedTone = smoothedTone;
         outputPole = Math::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);

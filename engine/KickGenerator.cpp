@@ -82,8 +82,10 @@ float KickGenerator::render() {
     const double h = n - clickLowpass;
     clickLowpass += h * (0.05 + 0.35 * smoothedClickTone);
 
-    const double s1 = Math::sin(Dsp::kTwoPi * phase);
-    const double s2 = Math::sin(2.0 * Dsp::kTwoPi * phase);
+    // The second: sin(2.0 * kTwoPi * phase), the doubling being exact.
+    const Fast::SinPair sines = Math::sinAndSin2(Dsp::kTwoPi * phase);
+    const double s1 = sines.sin;
+    const double s2 = sines.sin2;
     const double body = Math::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
                         (1.0 + 0.35 * smoothedBodyWeight);
     const double punchEnvelope = Math::exp(-time / (0.088 - 0.07 * smoothedTightness));

@@ -128,8 +128,9 @@ float SubGenerator::render() {
     const double cs = smoothstep(b);
     const double contour = ca + sl * (cs - ca);
 
-    const double s1 = Math::sin(phase);
-    const double s2 = Math::sin(2.0 * phase);
+    const Fast::SinPair sines = Math::sinAndSin2(phase);
+    const double s1 = sines.sin;
+    const double s2 = sines.sin2;
 
     noiseState = noiseState * 1664525u + 1013904223u;
     const double k16 = static_cast<double>((noiseState >> 8) & 0xFFFFu);

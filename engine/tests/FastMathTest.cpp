@@ -39,6 +39,10 @@ const std::vector<Function>& functions() {
         {"tanh", [](double x) { return Fast::tanh(x); }, [](double x) { return std::tanh(x); }, 1e-14, 0.0},
         {"sin", [](double x) { return Fast::sin(x); }, [](double x) { return std::sin(x); }, 1e-15, 5e-16},
         {"cos", [](double x) { return Fast::cos(x); }, [](double x) { return std::cos(x); }, 1e-15, 5e-16},
+        {"sinAndSin2.sin", [](double x) { return Fast::sinAndSin2(x).sin; }, [](double x) { return std::sin(x); },
+         1e-15, 5e-16},
+        {"sinAndSin2.sin2", [](double x) { return Fast::sinAndSin2(x).sin2; },
+         [](double x) { return std::sin(2.0 * x); }, 2e-15, 1e-15},
         // libm's asin(sin x) is itself off by up to sqrt(2 eps) ~ 2e-8 next to the peaks +-pi / 2.
         {"asinOfSin", [](double x) { return Fast::asinOfSin(x); }, asinOfSinLibm, 1e-15, 3e-8},
         {"log", [](double x) { return Fast::log(x); }, [](double x) { return std::log(x); }, 1e-15, 0.0},
@@ -121,9 +125,12 @@ TEST(FastMathTest, DenseSweepsStayWithinTheirBounds) {
         {"tanh", sweep(-0.1, 0.1, 100001)},           // where the two forms meet
         {"tanh", logSweep(1e-300, 1.0, 20001)},
         {"sin", sweep(-30.0, 30.0, 400001)},          // phases, twice phases
-        {"sin", sweep(-1e6, 1e6, 200001)},            // the folder's large arguments
+        {"sin", sweep(-1e6, 1e6, 200001)},            // large arguments (libm's beyond 1e5)
         {"cos", sweep(-30.0, 30.0, 200001)},
         {"cos", sweep(-1e6, 1e6, 100001)},
+        {"sinAndSin2.sin", sweep(-30.0, 30.0, 200001)},
+        {"sinAndSin2.sin2", sweep(-30.0, 30.0, 200001)},
+        {"sinAndSin2.sin2", sweep(-1e5, 1e5, 100001)},
         {"asinOfSin", sweep(-100.0, 100.0, 400001)},
         {"asinOfSin", sweep(-1e6, 1e6, 100001)},
         {"log", logSweep(kMinNormal, 1e308, 200001)},
@@ -180,7 +187,11 @@ TEST(FastMathTest, SinIsOddAndCosEven) {
     for (const double x : sweep(0.0, 100.0, 20001)) {
         EXPECT_EQ(Fast::sin(-x), -Fast::sin(x)) << x;
         EXPECT_EQ(Fast::cos(-x), Fast::cos(x)) << x;
+        EXPECT_EQ(Fast::sinAndSin2(-x).sin, -Fast::sinAndSin2(x).sin) << x;
+        EXPECT_EQ(Fast::sinAndSin2(-x).sin2, -Fast::sinAndSin2(x).sin2) << x;
     }
+    EXPECT_TRUE(std::signbit(Fast::sinAndSin2(-0.0).sin));
+    EXPECT_TRUE(std::signbit(Fast::sinAndSin2(-0.0).sin2));
     EXPECT_EQ(Fast::sin(0.0), 0.0);
     EXPECT_TRUE(std::signbit(Fast::sin(-0.0)));
     EXPECT_EQ(Fast::cos(0.0), 1.0);

@@ -9,7 +9,7 @@
 // S seconds of audio (after one second of warm-up), the bundles taking turns so that a change in
 // the machine's load falls on both.
 
-#include "BenchSounds.h"
+#include "BenchSoundSettings.h"
 
 #include "grundmoor/testhost/TestHost.h"
 
@@ -19,6 +19,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,12 @@ double cpuNanoseconds() {
 }
 
 // CPU nanoseconds per sample frame of the render.
-double timeRender(const std::filesystem::path& bundle, const Bench::Sound& sound, double sampleRate,
+double timeRender(const std::filesystem::path& bundle, const Testing::Sound& sound, double sampleRate,
                   double seconds) {
     TestHost host(bundle);
     host.setConnectsComponents(false);
     host.setup(sampleRate, kBlock, Steinberg::Vst::kRealtime);
-    for (const Bench::Setting& s : sound.settings) host.setParameter(s.id, s.value);
+    for (const Testing::HostSetting& s : Testing::hostSettings(sound)) host.setParameter(s.id, s.value);
     host.transport().tempo = 120.0;
     host.transport().playing = true;
     host.transport().projectTimeMusic = 0.0;
@@ -105,9 +106,8 @@ int main(int argc, char** argv) {
                 "new RT", "speed-up");
     try {
         for (const char* name : {"default", "heaviest"}) {
-            const auto& sounds = Bench::benchSounds();
-            const auto sound = std::find_if(sounds.begin(), sounds.end(),
-                                            [&](const Bench::Sound& s) { return std::strcmp(s.name, name) == 0; });
+            const auto sound = std::find_if(std::begin(Testing::kSounds), std::end(Testing::kSounds),
+                                            [&](const Testing::Sound& s) { return std::strcmp(s.name, name) == 0; });
             for (const double rate : {44100.0, 48000.0, 96000.0}) {
                 double oldNs = 1e300, newNs = 1e300;
                 for (int r = 0; r < o.repeats; ++r) {

@@ -17,10 +17,10 @@ namespace {
 constexpr int32 kBlock = 512;
 
 void renderBenchmark(benchmark::State& state) {
-    const Bench::Sound& sound = Bench::benchSounds()[static_cast<size_t>(state.range(0))];
+    const Sound& sound = kSounds[state.range(0)];
     const auto sampleRate = static_cast<double>(state.range(1));
     EngineRig rig(sampleRate);
-    for (const Bench::Setting& s : sound.settings) rig.engine.parameters().store(s.id, s.value);
+    sound.configure(rig.engine.parameters());
     rig.play(120.0);
     std::vector<float> l(kBlock), r(kBlock);
     float* channels[2] = {l.data(), r.data()};
@@ -53,7 +53,7 @@ void renderBenchmark(benchmark::State& state) {
 void decayingTailBenchmark(benchmark::State& state) {
     constexpr double kSampleRate = 48000.0;
     EngineRig rig(kSampleRate);
-    for (const Bench::Setting& s : Bench::heaviestSettings()) rig.engine.parameters().store(s.id, s.value);
+    heaviestSound(rig.engine.parameters());
     rig.engine.parameters().store(kSequencerEnabled, 0.0);
     rig.events.noteOn(0, 1.0f);
     const auto skip = static_cast<int32>(state.range(0) * kSampleRate);

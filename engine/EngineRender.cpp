@@ -222,6 +222,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
     const double halfStepVelocity = parameters.value(kHalfStepVelocity);
     const double outputGainSetting = parameters.value(kOutputGain);
     float blockPeak = 0.0f;
+    lfos.loadSettings(parameters, sampleRate);
 
     for (int32 s = 0; s < numSamples; ++s) {
         // 1. Position, steps, notes, "Frequency" points.
@@ -273,7 +274,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
         // 2. LFOs and the kick's per-sample values.
         double k[4];
-        lfos.modulateKickControls(parameters, sampleRate, k);
+        lfos.modulateKickControls(k);
         KickSettings kickSettings = kick.settings;
         kickSettings.tune = 30.0 + 50.0 * k[0];
         kickSettings.decay = 0.08 + 1.12 * k[1];
@@ -349,7 +350,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         // 22.-23. Meters and LFO phases.
         capture.addSample(left, right);
         blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
-        lfos.advance(parameters, sampleRate);
+        lfos.advance();
 
         // 24. Every channel of every bus: even channels left, odd channels right.
         for (int32 b = 0; b < data.numOutputs; ++b) {

@@ -88,7 +88,11 @@ float Fattener::process(float xf) {
         inputLowpass = previousLowpass = envelope = outputLowpass = 0.0;
         return 0.0f;
     }
-    return static_cast<float>(0.92 * smoothedEnable * smoothedAmount * Math::tanh(1.55 * outputLowpass));
+    const double level = 0.92 * smoothedEnable * smoothedAmount;
+    // Switched off (and glided down), the product cannot reach the smallest float: the result is a
+    // zero carrying the product's sign, and the saturation need not run (tanh keeps the sign).
+    if (std::fabs(level) < 0x1p-160) return static_cast<float>(level * (std::signbit(outputLowpass) ? -1.0 : 1.0));
+    return static_cast<float>(level * Math::tanh(1.55 * outputLowpass));
 }
 
 } // namespace TarnwellPlugin

@@ -61,7 +61,7 @@ double KickFilter::process(float xf) {
         dv.cutoff = smoothedCutoff;
         dv.resonance = resonance;
         dv.q = 1.85 * resonance - 2.0;
-        const double unlimited = 2.0 * Math::sin(Dsp::kPi * std::min(0.22 * sampleRate, smoothedCutoff) / sampleRate);
+        const double unlimited = 2.0 * std::sin(Dsp::kPi * std::min(0.22 * sampleRate, smoothedCutoff) / sampleRate);
         dv.f = std::min(unlimited, stableFrequencyCoefficient(dv.q));
     }
     const double f = dv.f;

@@ -68,7 +68,9 @@ float KickGenerator::render() {
     smoothedClickTone += c * (settings.clickTone - smoothedClickTone);
     smoothedTightness += c * (settings.tightness - smoothedTightness);
 
-    const double f = settings.tune + settings.pitchDrop * Math::exp(-time / settings.pitchDecay);
+    // A zero factor times an envelope in (0, 1] is that same zero: the envelope need not be computed.
+    const double drop = settings.pitchDrop;
+    const double f = settings.tune + (drop == 0.0 ? drop : drop * Math::exp(-time / settings.pitchDecay));
     phase += f / sampleRate;
     phase -= std::floor(phase);
 
@@ -78,9 +80,11 @@ float KickGenerator::render() {
     noiseState = static_cast<int32_t>(static_cast<uint32_t>(noiseState) * 1664525u + 1013904223u);
     const double n = noiseState * 4.656612873077393e-10;
 
-    const double clickEnvelope = Math::exp(-time / (0.014 - 0.012 * smoothedTightness));
     const double h = n - clickLowpass;
     clickLowpass += h * (0.05 + 0.35 * smoothedClickTone);
+    const double clickLevel = 0.55 * smoothedTransient * h;
+    const double click =
+        clickLevel == 0.0 ? clickLevel : clickLevel * Math::exp(-time / (0.014 - 0.012 * smoothedTightness));
 
     // The second: sin(2.0 * kTwoPi * phase), the doubling being exact.
     const Fast::SinPair sines = Math::sinAndSin2(Dsp::kTwoPi * phase);
@@ -88,8 +92,10 @@ float KickGenerator::render() {
     const double s2 = sines.sin2;
     const double body = Math::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
                         (1.0 + 0.35 * smoothedBodyWeight);
-    const double punchEnvelope = Math::exp(-time / (0.088 - 0.07 * smoothedTightness));
-    const double x = body + 0.8 * smoothedPunch * punchEnvelope * s1 + 0.55 * smoothedTransient * h * clickEnvelope;
+    const double punchLevel = 0.8 * smoothedPunch;
+    const double punch = punchLevel == 0.0 ? punchLevel * s1
+                                           : punchLevel * Math::exp(-time / (0.088 - 0.07 * smoothedTightness)) * s1;
+    const double x = body + punch + click;
     const double y = Math::tanh(x * (1.0 + 7.0 * smoothedDrive));
 
     time += 1.0 / sampleRate;

@@ -109,7 +109,10 @@ float SubGenerator::render() {
     const double sr = sampleRate;
 
     // Pitch sweep.
-    const double f = 28.0 + 42.0 * pi + 260.0 * dr * dr * Math::exp(-t / (0.004 + 0.18 * sw * sw));
+    // A zero factor times an envelope in (0, 1] is that same zero: such envelopes are not computed.
+    const double dropDepth = 260.0 * dr * dr;
+    const double f =
+        28.0 + 42.0 * pi + (dropDepth == 0.0 ? dropDepth : dropDepth * Math::exp(-t / (0.004 + 0.18 * sw * sw)));
     phase += Dsp::kTwoPi * f / sr;
     if (phase >= Dsp::kTwoPi) {
         phase -= Dsp::kTwoPi;
@@ -136,7 +139,9 @@ float SubGenerator::render() {
     const double k16 = static_cast<double>((noiseState >> 8) & 0xFFFFu);
     const double n = 2.0 * k16 / 65535.0 - 1.0;
 
-    const double transient = 0.32 * tr * (1.0 - at) * (1.0 - so) * Math::exp(-t / (0.0112 - 0.01 * tr));
+    const double transientLevel = 0.32 * tr * (1.0 - at) * (1.0 - so);
+    const double transient =
+        transientLevel == 0.0 ? transientLevel : transientLevel * Math::exp(-t / (0.0112 - 0.01 * tr));
     const double v = (s1 + e * (0.04 + 0.22 * bo) * s2) * e * (0.72 + 0.38 * bo) * contour + transient * n;
 
     // Envelope, driven by time since the start rather than by stages.
@@ -188,7 +193,9 @@ float SubGenerator::render() {
     gain *= compressorMakeUp;
     const double r = gain >= compressorGain ? gainRise : gainFall;
     compressorGain += (1.0 - r) * (gain - compressorGain);
-    const double out = y + co * (Math::tanh(compressorGain * y) - y);
+    // Without compression the blend adds a zero; tanh(g y) - y is +0 whenever y is a zero, and its
+    // sign does not matter otherwise.
+    const double out = co == 0.0 ? y + co * 0.0 : y + co * (Math::tanh(compressorGain * y) - y);
 
     t += 1.0 / sr;
 

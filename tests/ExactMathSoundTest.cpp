@@ -2,7 +2,7 @@
 // exact-maths bundle): every factory preset and every benchmark sound, at 44.1 and 48 kHz, with the
 // sequencer playing hits and their tails. The bounded-error functions must not be heard: the largest
 // sample difference stays below -120 dBFS.
-#include "BenchSounds.h"
+#include "BenchSoundSettings.h"
 #include "BundleFixture.h"
 #include "PresetRender.h"
 
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -97,10 +98,10 @@ std::unique_ptr<TestHost> makeHost(const std::filesystem::path& bundle, double s
 }
 
 // A benchmark sound over the defaults, the transport playing from 0 for three seconds.
-Stereo renderBenchSound(const std::filesystem::path& bundle, const TarnwellPlugin::Bench::Sound& sound,
+Stereo renderBenchSound(const std::filesystem::path& bundle, const TarnwellPlugin::Testing::Sound& sound,
                         double sampleRate) {
     auto host = makeHost(bundle, sampleRate);
-    for (const auto& s : sound.settings) host->setParameter(s.id, s.value);
+    for (const auto& s : TarnwellPlugin::Testing::hostSettings(sound)) host->setParameter(s.id, s.value);
     host->transport().tempo = 120.0;
     host->transport().playing = true;
     const auto& out = host->process(static_cast<int64_t>(3.0 * sampleRate));
@@ -111,9 +112,9 @@ Stereo renderBenchSound(const std::filesystem::path& bundle, const TarnwellPlugi
 const std::vector<Comparison>& allComparisons() {
     static const std::vector<Comparison> comparisons = [] {
         const auto presets = TarnwellPlugin::factoryPresetRenderList();
-        const auto& sounds = TarnwellPlugin::Bench::benchSounds();
+        const auto& sounds = TarnwellPlugin::Testing::kSounds;
         const double rates[] = {44100.0, 48000.0};
-        const size_t jobsPerRate = presets.size() + sounds.size();
+        const size_t jobsPerRate = presets.size() + std::size(sounds);
         std::vector<Comparison> out(2 * jobsPerRate);
         const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
         std::vector<std::thread> threads;
@@ -148,7 +149,7 @@ const std::vector<Comparison>& allComparisons() {
 
 TEST(ExactMathSound, EveryPresetAndBenchmarkSoundMatchesTheExactMathsBuild) {
     const auto& comparisons = allComparisons();
-    ASSERT_EQ(comparisons.size(), 2 * (58u + TarnwellPlugin::Bench::benchSounds().size()));
+    ASSERT_EQ(comparisons.size(), 2 * (58u + std::size(TarnwellPlugin::Testing::kSounds)));
     double worst = 0.0;
     std::string worstName;
     bool anyDifferent = false;

@@ -2,9 +2,10 @@
 
 // The elementary functions of the per-sample code.
 //
-// Fast:: holds inline, branch-free (SSE2-only) versions of exp, exp2, tanh, sin, cos,
-// asin(sin(x)), log and pow, each within a few units in the last place of the true value over the range the
-// engine uses them in (see FastMathTest for the bounds); they follow the libm special cases: NaN in,
+// Fast:: holds inline versions of exp, exp2, tanh, sin, cos, sin with sin 2x, asin(sin(x)), log
+// and pow: table-driven reductions and short series, branch-free but for the rare arguments that go
+// to libm, SSE2 only. Each stays within a few units in the last place of libm's value over the range
+// the engine uses it in (FastMathTest asserts the bounds), and follows libm's special cases: NaN in,
 // NaN out; exp over- and underflows to inf and 0; tanh saturates to +-1 and keeps 0 and its sign;
 // sin and cos reduce any finite argument (beyond 1e5 through libm).
 //
@@ -48,8 +49,8 @@ inline int32_t lowBits(double shifted) { return static_cast<int32_t>(static_cast
 // 2^k for k in [-1022, 1023].
 inline double powerOfTwo(int32_t k) { return std::bit_cast<double>(static_cast<uint64_t>(k + 1023) << 52); }
 
-// 2^(n / 64) * e^r for |r| <= ln 2 / 128 and n in [-68900, 65600]: the scale in two halves so
-// that results in the subnormal range and overflow to inf come out as libm's do.
+// 2^(n / 64) * e^r for |r| <= ln 2 / 128 and n in [-68900, 65600]; results in the subnormal range
+// and overflow to inf come out as libm's do.
 inline double scaledExp(int32_t n, double r) {
     // The series to r^5 (truncation below 4e-17), in two halves that evaluate side by side.
     const double z = r * r;

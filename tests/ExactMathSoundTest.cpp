@@ -34,9 +34,9 @@ struct Exception {
 };
 const std::vector<Exception> kExceptions = {
     {"bench: every effect driven", 3.1622776601683795e-05, // -90 dBFS
-     "\"Output Gain\" 0.8 drives the output saturation by +21.6 dB (and its compressor and hard "
-     "saturation after it): every difference in the bus before it, down at the float rounding of the "
-     "effects' lines, comes out about 12 times larger (measured about -105 dBFS)"},
+     "\"Output Gain\" 0.8 drives the output saturation by +21.6 dB: the differences in the bus before "
+     "it (about -125 dBFS in the same sound undriven, \"heaviest\") come out about 12 times larger "
+     "(measured about -105 dBFS)"},
 };
 
 double limitFor(const std::string& name) {
@@ -150,8 +150,8 @@ const std::vector<Comparison>& allComparisons() {
 TEST(ExactMathSound, EveryPresetAndBenchmarkSoundMatchesTheExactMathsBuild) {
     const auto& comparisons = allComparisons();
     ASSERT_EQ(comparisons.size(), 2 * (58u + std::size(TarnwellPlugin::Testing::kSounds)));
-    double worst = 0.0;
-    std::string worstName;
+    double worst = 0.0, worstUnexcepted = 0.0;
+    std::string worstName, worstUnexceptedName;
     bool anyDifferent = false;
     for (const Comparison& c : comparisons) {
         SCOPED_TRACE(c.name + " at " + std::to_string(static_cast<int>(c.sampleRate)) + " Hz");
@@ -161,14 +161,22 @@ TEST(ExactMathSound, EveryPresetAndBenchmarkSoundMatchesTheExactMathsBuild) {
         EXPECT_LE(c.largestDifference, limitFor(c.name))
             << "largest difference " << toDb(c.largestDifference) << " dBFS " << reasonFor(c.name);
         anyDifferent = anyDifferent || !c.identical;
-        if (c.largestDifference > worst) worst = c.largestDifference, worstName = c.name;
+        if (c.largestDifference > worst) {
+            worst = c.largestDifference;
+            worstName = c.name;
+        }
+        if (limitFor(c.name) == kLimit && c.largestDifference > worstUnexcepted) {
+            worstUnexcepted = c.largestDifference;
+            worstUnexceptedName = c.name;
+        }
     }
     // The two bundles really are two builds: bit-identical output everywhere would mean the
     // comparison compared the fast maths with itself (or the exact maths with itself).
     EXPECT_TRUE(anyDifferent);
     RecordProperty("largest_difference_dbfs", std::to_string(toDb(worst)));
     RecordProperty("largest_difference_sound", worstName);
-    std::printf("largest difference %.1f dBFS (%s)\n", toDb(worst), worstName.c_str());
+    std::printf("largest difference %.1f dBFS (%s); without the named sounds %.1f dBFS (%s)\n", toDb(worst),
+                worstName.c_str(), toDb(worstUnexcepted), worstUnexceptedName.c_str());
 }
 
 } // namespace

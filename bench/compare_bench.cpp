@@ -4,6 +4,7 @@
 // sample, the real-time factor and the speed-up of the second bundle over the first.
 //
 //   ./build/bench/compare_bench <old bundle.vst3 or .so> [<new bundle>] [--seconds S] [--repeats N]
+//                               [--sound NAME]   (one of the benchmark's sounds instead of the two)
 //
 // The new bundle defaults to the one of this build. Each figure is the fastest of N timed runs of
 // S seconds of audio (after one second of warm-up), the bundles taking turns so that a change in
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iterator>
@@ -36,6 +36,7 @@ struct Options {
     std::filesystem::path oldBundle, newBundle;
     double seconds = 10.0;
     int repeats = 3;
+    std::vector<std::string> sounds = {"default", "heaviest"};
 };
 
 // This thread's CPU time (the other work on the machine counts less than in wall time).
@@ -67,7 +68,7 @@ double timeRender(const std::filesystem::path& bundle, const Testing::Sound& sou
 }
 
 [[noreturn]] void usage() {
-    std::fprintf(stderr, "usage: compare_bench <old bundle> [<new bundle>] [--seconds S] [--repeats N]\n");
+    std::fprintf(stderr, "usage: compare_bench <old bundle> [<new bundle>] [--seconds S] [--repeats N] [--sound NAME]\n");
     std::exit(2);
 }
 
@@ -83,6 +84,8 @@ Options parse(int argc, char** argv) {
             o.seconds = std::atof(argv[++i]);
         } else if (a == "--repeats" && i + 1 < argc) {
             o.repeats = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--sound" && i + 1 < argc) {
+            o.sounds = {argv[++i]};
         } else if (!a.empty() && a[0] == '-') {
             usage();
         } else {
@@ -105,9 +108,10 @@ int main(int argc, char** argv) {
     std::printf("%-10s %7s | %12s %9s | %12s %9s | %8s\n", "sound", "rate", "old ns/smp", "old RT", "new ns/smp",
                 "new RT", "speed-up");
     try {
-        for (const char* name : {"default", "heaviest"}) {
+        for (const std::string& name : o.sounds) {
             const auto sound = std::find_if(std::begin(Testing::kSounds), std::end(Testing::kSounds),
-                                            [&](const Testing::Sound& s) { return std::strcmp(s.name, name) == 0; });
+                                            [&](const Testing::Sound& s) { return name == s.name; });
+            if (sound == std::end(Testing::kSounds)) throw std::runtime_error("no benchmark sound " + name);
             for (const double rate : {44100.0, 48000.0, 96000.0}) {
                 double oldNs = 1e300, newNs = 1e300;
                 for (int r = 0; r < o.repeats; ++r) {
@@ -115,7 +119,7 @@ int main(int argc, char** argv) {
                     newNs = std::min(newNs, timeRender(o.newBundle, *sound, rate, o.seconds));
                 }
                 const double oldRt = 1e9 / (oldNs * rate), newRt = 1e9 / (newNs * rate);
-                std::printf("%-10s %7.0f | %12.1f %8.1fx | %12.1f %8.1fx | %7.2fx\n", name, rate, oldNs, oldRt, newNs,
+                std::printf("%-10s %7.0f | %12.1f %8.1fx | %12.1f %8.1fx | %7.2fx\n", name.c_str(), rate, oldNs, oldRt, newNs,
                             newRt, oldNs / newNs);
                 std::fflush(stdout);
             }

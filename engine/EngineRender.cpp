@@ -286,12 +286,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         // 2. LFOs and the kick's per-sample values.
         double k[4];
         lfos.modulateKickControls(k);
-        KickSettings kickSettings = kick.settings;
-        kickSettings.tune = 30.0 + 50.0 * k[0];
-        kickSettings.decay = 0.08 + 1.12 * k[1];
-        kickSettings.pitchDrop = 220.0 * k[2];
-        kickSettings.pitchDecay = 0.003 + 0.117 * k[3];
-        kick.setSettings(kickSettings);
+        kick.setModulatedSettings(30.0 + 50.0 * k[0], 0.08 + 1.12 * k[1], 220.0 * k[2], 0.003 + 0.117 * k[3]);
 
         // 3. Ramps of the mixes and dry returns.
         double r[kRampCount];

@@ -42,6 +42,14 @@ void KickGenerator::setSettings(const KickSettings& s) {
     if (!active) snapSmoothedCopies();
 }
 
+void KickGenerator::setModulatedSettings(double tune, double decay, double pitchDrop, double pitchDecay) {
+    settings.tune = tune;
+    settings.decay = decay;
+    settings.pitchDrop = pitchDrop;
+    settings.pitchDecay = pitchDecay;
+    if (!active) snapSmoothedCopies();
+}
+
 void KickGenerator::updateParameters(const ParameterBlock& p) {
     KickSettings s;
     s.tune = 30.0 + 50.0 * p.value(kKickTune);

@@ -21,11 +21,13 @@ struct HostSetting {
 inline std::vector<HostSetting> hostSettings(const Sound& sound) {
     // Every slot starts as NaN; what the configure function stored is what is not NaN afterwards.
     ParameterBlock block;
-    for (const ParameterSpec& spec : kParameterTable) block.store(spec.id, std::numeric_limits<double>::quiet_NaN());
+    for (const ParameterSpec& parameter : kParameterTable)
+        block.store(parameter.id, std::numeric_limits<double>::quiet_NaN());
     sound.configure(block);
     std::vector<HostSetting> settings;
-    for (const ParameterSpec& spec : kParameterTable)
-        if (!std::isnan(block.raw(spec.id))) settings.push_back({static_cast<ParamId>(spec.id), block.raw(spec.id)});
+    for (const ParameterSpec& parameter : kParameterTable)
+        if (!std::isnan(block.raw(parameter.id)))
+            settings.push_back({static_cast<ParamId>(parameter.id), block.raw(parameter.id)});
     return settings;
 }
 

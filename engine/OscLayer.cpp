@@ -73,7 +73,9 @@ double OscLayer::oscillate() {
         break;
     default: value = std::sin(phase); break;
     }
-    phase += Dsp::kTwoPi * frequency * std::exp2(vibratoDepth / 12.0 * std::sin(vibratoPhase)) / sampleRate;
+    // Without vibrato depth the exponent is a zero and the factor exactly 1.
+    const double vibrato = vibratoDepth == 0.0 ? 1.0 : std::exp2(vibratoDepth / 12.0 * std::sin(vibratoPhase));
+    phase += Dsp::kTwoPi * frequency * vibrato / sampleRate;
     vibratoPhase += Dsp::kTwoPi * vibratoRate / sampleRate;
     wrapPhase(phase);
     wrapPhase(vibratoPhase);

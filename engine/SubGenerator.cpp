@@ -187,7 +187,10 @@ float SubGenerator::render() {
         compressorMakeUp = std::pow(10.0, 0.65 * co);
     }
     const double threshold = compressorThreshold;
-    double gain = compressorFollower > threshold ? std::pow(compressorFollower / threshold, compressorExponent) : 1.0;
+    // Any base to the power 0 is exactly 1 (the compressor at 0).
+    double gain = compressorFollower > threshold && compressorExponent != 0.0
+                      ? std::pow(compressorFollower / threshold, compressorExponent)
+                      : 1.0;
     gain *= compressorMakeUp;
     const double r = gain >= compressorGain ? gainRise : gainFall;
     compressorGain += (1.0 - r) * (gain - compressorGain);

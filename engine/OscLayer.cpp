@@ -74,7 +74,9 @@ double OscLayer::oscillate() {
         break;
     default: value = Math::sin(phase); break;
     }
-    phase += Dsp::kTwoPi * frequency * Math::exp2(vibratoDepth / 12.0 * Math::sin(vibratoPhase)) / sampleRate;
+    // Without vibrato depth the exponent is a zero and the factor exactly 1.
+    const double vibrato = vibratoDepth == 0.0 ? 1.0 : Math::exp2(vibratoDepth / 12.0 * Math::sin(vibratoPhase));
+    phase += Dsp::kTwoPi * frequency * vibrato / sampleRate;
     vibratoPhase += Dsp::kTwoPi * vibratoRate / sampleRate;
     wrapPhase(phase);
     wrapPhase(vibratoPhase);

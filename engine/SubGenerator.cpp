@@ -189,7 +189,10 @@ float SubGenerator::render() {
         compressorMakeUp = Math::pow(10.0, 0.65 * co);
     }
     const double threshold = compressorThreshold;
-    double gain = compressorFollower > threshold ? Math::pow(compressorFollower / threshold, compressorExponent) : 1.0;
+    // Any base to the power 0 is exactly 1 (the compressor at 0).
+    double gain = compressorFollower > threshold && compressorExponent != 0.0
+                      ? Math::pow(compressorFollower / threshold, compressorExponent)
+                      : 1.0;
     gain *= compressorMakeUp;
     const double r = gain >= compressorGain ? gainRise : gainFall;
     compressorGain += (1.0 - r) * (gain - compressorGain);

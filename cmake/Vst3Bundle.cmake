@@ -1,14 +1,14 @@
-# grundmoor_add_vst3_bundle(<target> NAME <Name> [RESOURCES <files...>] [SOURCES <files...>])
+# grundmoor_add_vst3_bundle(<target> NAME <Name> [DIRECTORY <dir>] [RESOURCES <files...>] [SOURCES <files...>])
 #
 # Builds <target> as the module of a Linux VST 3 bundle:
-#   ${CMAKE_BINARY_DIR}/<Name>.vst3/Contents/x86_64-linux/<Name>.so
+#   <dir>/<Name>.vst3/Contents/x86_64-linux/<Name>.so   (<dir> defaults to ${CMAKE_BINARY_DIR})
 # with the resources copied to <Name>.vst3/Contents/Resources/. Only the VST 3 entry points are
 # exported (GetPluginFactory, which the plug-in defines, and the module entry from grundmoor_sdk),
 # and undefined symbols are link errors rather than load-time failures in a host.
 set(_grundmoor_vst3_export_map "${CMAKE_CURRENT_LIST_DIR}/vst3-exports.map")
 
 function(grundmoor_add_vst3_bundle target)
-    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "NAME" "RESOURCES;SOURCES")
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "NAME;DIRECTORY" "RESOURCES;SOURCES")
     if(NOT ARG_NAME)
         message(FATAL_ERROR "grundmoor_add_vst3_bundle(${target}): NAME is required")
     endif()
@@ -21,7 +21,10 @@ function(grundmoor_add_vst3_bundle target)
         set(_arch "${CMAKE_SYSTEM_PROCESSOR}-linux")
     endif()
 
-    set(_bundle "${CMAKE_BINARY_DIR}/${ARG_NAME}.vst3")
+    if(NOT ARG_DIRECTORY)
+        set(ARG_DIRECTORY "${CMAKE_BINARY_DIR}")
+    endif()
+    set(_bundle "${ARG_DIRECTORY}/${ARG_NAME}.vst3")
     add_library(${target} MODULE ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE grundmoor_sdk_entry grundmoor_sdk)
     set_target_properties(${target} PROPERTIES

@@ -1,6 +1,7 @@
 #include "AdsrEnvelope.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,9 +60,14 @@ double AdsrEnvelope::next() {
         stage = kReleaseStage;
     }
 
-    const double sustainLevel = smoothedDecay <= 0.0
-                                    ? smoothedSustain
-                                    : std::min(1.0 - 0.95 * std::pow(smoothedDecay, 0.7), smoothedSustain);
+    if (!(smoothedDecay == derivedDecay && sampleRate == derivedRate)) {
+        derivedDecay = smoothedDecay;
+        derivedRate = sampleRate;
+        decayPower = Math::pow(smoothedDecay, 0.7);
+        decayCoefficient = Math::exp(-1.0 / (sampleRate * (0.005 + 0.12 * smoothedDecay)));
+    }
+    const double sustainLevel =
+        smoothedDecay <= 0.0 ? smoothedSustain : std::min(1.0 - 0.95 * decayPower, smoothedSustain);
     switch (stage) {
     case kIdle:
         level = 0.0;
@@ -81,7 +87,7 @@ double AdsrEnvelope::next() {
             stage = kSustainStage;
             return level;
         }
-        const double k = std::exp(-1.0 / (sampleRate * (0.005 + 0.12 * smoothedDecay)));
+        const double k = decayCoefficient;
         const double remainingDistance = (level - sustainLevel) * k;
         level = remainingDistance + sustainLevel;
         if (std::fabs(remainingDistance) < 0.0001) {

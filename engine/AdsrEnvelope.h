@@ -28,6 +28,8 @@ struct AdsrEnvelope {
     double sustainTarget = 1.0; // normalized
     double releaseTarget = 1.0; // normalized
     double coefficient = 1.0;   // until the first prepare
+    // Values of the last smoothed decay and rate (the glide settles, so these are rarely recomputed).
+    double derivedDecay = -1.0, derivedRate = -1.0, decayPower = 0.0, decayCoefficient = 0.0;
     int32_t curve = kExp;
     int32_t stage = kIdle;
 

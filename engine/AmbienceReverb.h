@@ -53,19 +53,20 @@ struct AmbienceReverb {
         if (combs[0].empty()) return x; // not prepared yet
         const float g = 0.55f + 0.42f * static_cast<float>(decay);
         const float d = 0.85f * static_cast<float>(damping);
+        // Prepared (the first comb has a length), so every line has a length of at least 1.
         float sum = 0.0f;
         for (CombLine& c : combs) {
-            const float r = c.read();
+            const float r = c.readPrepared();
             c.damping = r + (c.damping - r) * d;
-            c.write(x + c.damping * g);
+            c.writePrepared(x + c.damping * g);
             sum += r;
         }
         const float s = sum * 0.25f;
-        const float a1 = allpasses[0].read();
-        allpasses[0].write(s + 0.5f * a1);
+        const float a1 = allpasses[0].readPrepared();
+        allpasses[0].writePrepared(s + 0.5f * a1);
         const float o1 = a1 - s;
-        const float a2 = allpasses[1].read();
-        allpasses[1].write(o1 + 0.5f * a2);
+        const float a2 = allpasses[1].readPrepared();
+        allpasses[1].writePrepared(o1 + 0.5f * a2);
         const float o2 = a2 - o1;
 
         smoothedMix += mixCoefficient * (mix - smoothedMix);

@@ -42,6 +42,14 @@ struct CombLine {
         if (++writeIndex >= length) writeIndex = 0;
     }
 
+    // read and write for an owner that knows the line is prepared (length > 0): the per-sample
+    // path of the reverbs, which test their preparation once per sample.
+    float readPrepared() const { return buffer.data()[writeIndex]; }
+    void writePrepared(float v) {
+        buffer.data()[writeIndex] = v;
+        if (++writeIndex >= length) writeIndex = 0;
+    }
+
     void clear() {
         std::fill(buffer.begin(), buffer.end(), 0.0f);
         writeIndex = 0;
@@ -73,6 +81,13 @@ struct AllpassLine {
     void write(float v) {
         if (length == 0) return;
         buffer[index] = v;
+        if (++index >= length) index = 0;
+    }
+
+    // As CombLine's: for an owner that knows the line is prepared.
+    float readPrepared() const { return buffer.data()[index]; }
+    void writePrepared(float v) {
+        buffer.data()[index] = v;
         if (++index >= length) index = 0;
     }
 

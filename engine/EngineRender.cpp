@@ -222,6 +222,18 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
     const double halfStepVelocity = parameters.value(kHalfStepVelocity);
     const double outputGainSetting = parameters.value(kOutputGain);
     float blockPeak = 0.0f;
+    lfos.loadSettings(parameters, sampleRate);
+    // The plain cutoff of the last ramp value: the ramp stands still most of the time.
+    double cutoffRampValue = std::numeric_limits<double>::quiet_NaN();
+    double cutoffHz = 0.0;
+    // The usual layout, one stereo bus, is written directly; any other through the general loop.
+    Sample32* directLeft = nullptr;
+    Sample32* directRight = nullptr;
+    if (data.numOutputs == 1 && data.outputs[0].numChannels == 2 && data.outputs[0].channelBuffers32 &&
+        data.outputs[0].channelBuffers32[0] && data.outputs[0].channelBuffers32[1]) {
+        directLeft = data.outputs[0].channelBuffers32[0];
+        directRight = data.outputs[0].channelBuffers32[1];
+    }
 
     for (int32 s = 0; s < numSamples; ++s) {
         // 1. Position, steps, notes, "Frequency" points.
@@ -273,13 +285,8 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
         // 2. LFOs and the kick's per-sample values.
         double k[4];
-        lfos.modulateKickControls(parameters, sampleRate, k);
-        KickSettings kickSettings = kick.settings;
-        kickSettings.tune = 30.0 + 50.0 * k[0];
-        kickSettings.decay = 0.08 + 1.12 * k[1];
-        kickSettings.pitchDrop = 220.0 * k[2];
-        kickSettings.pitchDecay = 0.003 + 0.117 * k[3];
-        kick.setSettings(kickSettings);
+        lfos.modulateKickControls(k);
+        kick.setModulatedSettings(30.0 + 50.0 * k[0], 0.08 + 1.12 * k[1], 220.0 * k[2], 0.003 + 0.117 * k[3]);
 
         // 3. Ramps of the mixes and dry returns.
         double r[kRampCount];
@@ -322,7 +329,11 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         // 16. Main filter.
         r[kRampFilterCutoff] = ramps[kRampFilterCutoff].advance();
         r[kRampFilterResonance] = ramps[kRampFilterResonance].advance();
-        mainFilter.setCutoffAndResonance(logCutoffToPlain(r[kRampFilterCutoff]), r[kRampFilterResonance]);
+        if (!(r[kRampFilterCutoff] == cutoffRampValue)) {
+            cutoffRampValue = r[kRampFilterCutoff];
+            cutoffHz = logCutoffToPlain(cutoffRampValue);
+        }
+        mainFilter.setCutoffAndResonance(cutoffHz, r[kRampFilterResonance]);
         x = mainFilter.process(x);
 
         // 17.-19. Output gain, declicker, gate, fold and modulation.
@@ -349,9 +360,14 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         // 22.-23. Meters and LFO phases.
         capture.addSample(left, right);
         blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
-        lfos.advance(parameters, sampleRate);
+        lfos.advance();
 
         // 24. Every channel of every bus: even channels left, odd channels right.
+        if (directLeft) {
+            directLeft[s] = left;
+            directRight[s] = right;
+            continue;
+        }
         for (int32 b = 0; b < data.numOutputs; ++b) {
             const AudioBusBuffers& busBuffers = data.outputs[b];
             if (!busBuffers.channelBuffers32) continue;

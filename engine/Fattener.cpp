@@ -1,6 +1,7 @@
 #include "Fattener.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,10 +75,11 @@ float Fattener::process(float xf) {
         if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
     }
 
-    const double s = std::sin(phase) + 0.16 * smoothedTone * std::sin(2.0 * phase);
+    const Fast::SinPair sines = Math::sinAndSin2(phase);
+    const double s = sines.sin + 0.16 * smoothedTone * sines.sin2;
     if (smoothedTone != derivedTone) {
         derivedTone = smoothedTone;
-        outputPole = std::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);
+        outputPole = Math::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);
     }
     outputLowpass += (1.0 - outputPole) * (s * std::sqrt(std::max(envelope, 0.0)) - outputLowpass);
 
@@ -86,7 +88,11 @@ float Fattener::process(float xf) {
         inputLowpass = previousLowpass = envelope = outputLowpass = 0.0;
         return 0.0f;
     }
-    return static_cast<float>(0.92 * smoothedEnable * smoothedAmount * std::tanh(1.55 * outputLowpass));
+    const double level = 0.92 * smoothedEnable * smoothedAmount;
+    // Switched off (and glided down), the product cannot reach the smallest float: the result is a
+    // zero carrying the product's sign, and the saturation need not run (tanh keeps the sign).
+    if (std::fabs(level) < 0x1p-160) return static_cast<float>(level * (std::signbit(outputLowpass) ? -1.0 : 1.0));
+    return static_cast<float>(level * Math::tanh(1.55 * outputLowpass));
 }
 
 } // namespace TarnwellPlugin

@@ -1,6 +1,7 @@
 #include "KickFilter.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,7 +131,7 @@ double KickFilter::process(float xf) {
     if (envelope > h) g = ((envelope - h) / dv.ratio + h) / std::max(envelope, 1e-6);
     reduction = g < 1.0 ? std::max(-20.0 * std::log10(std::max(g, 1e-6)), 0.0) : 0.0;
 
-    const double z = std::tanh(y * dv.drive * g * dv.makeUp) / dv.tanhDrive;
+    const double z = Math::tanh(y * dv.drive * g * dv.makeUp) / dv.tanhDrive;
     return y + dv.wet * (z - y);
 }
 

@@ -1,6 +1,7 @@
 #include "KickGenerator.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <cmath>
 
@@ -41,6 +42,14 @@ void KickGenerator::setSettings(const KickSettings& s) {
     if (!active) snapSmoothedCopies();
 }
 
+void KickGenerator::setModulatedSettings(double tune, double decay, double pitchDrop, double pitchDecay) {
+    settings.tune = tune;
+    settings.decay = decay;
+    settings.pitchDrop = pitchDrop;
+    settings.pitchDecay = pitchDecay;
+    if (!active) snapSmoothedCopies();
+}
+
 void KickGenerator::updateParameters(const ParameterBlock& p) {
     KickSettings s;
     s.tune = 30.0 + 50.0 * p.value(kKickTune);
@@ -67,27 +76,35 @@ float KickGenerator::render() {
     smoothedClickTone += c * (settings.clickTone - smoothedClickTone);
     smoothedTightness += c * (settings.tightness - smoothedTightness);
 
-    const double f = settings.tune + settings.pitchDrop * std::exp(-time / settings.pitchDecay);
+    // A zero factor times an envelope in (0, 1] is that same zero: the envelope need not be computed.
+    const double drop = settings.pitchDrop;
+    const double f = settings.tune + (drop == 0.0 ? drop : drop * Math::exp(-time / settings.pitchDecay));
     phase += f / sampleRate;
     phase -= std::floor(phase);
 
-    const double a = std::exp(-time / (smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight)));
+    const double a = Math::exp(-time / (smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight)));
     amplitude = a;
 
     noiseState = static_cast<int32_t>(static_cast<uint32_t>(noiseState) * 1664525u + 1013904223u);
     const double n = noiseState * 4.656612873077393e-10;
 
-    const double clickEnvelope = std::exp(-time / (0.014 - 0.012 * smoothedTightness));
     const double h = n - clickLowpass;
     clickLowpass += h * (0.05 + 0.35 * smoothedClickTone);
+    const double clickLevel = 0.55 * smoothedTransient * h;
+    const double click =
+        clickLevel == 0.0 ? clickLevel : clickLevel * Math::exp(-time / (0.014 - 0.012 * smoothedTightness));
 
-    const double s1 = std::sin(Dsp::kTwoPi * phase);
-    const double s2 = std::sin(2.0 * Dsp::kTwoPi * phase);
-    const double body = std::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
+    // The second: sin(2.0 * kTwoPi * phase), the doubling being exact.
+    const Fast::SinPair sines = Math::sinAndSin2(Dsp::kTwoPi * phase);
+    const double s1 = sines.sin;
+    const double s2 = sines.sin2;
+    const double body = Math::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
                         (1.0 + 0.35 * smoothedBodyWeight);
-    const double punchEnvelope = std::exp(-time / (0.088 - 0.07 * smoothedTightness));
-    const double x = body + 0.8 * smoothedPunch * punchEnvelope * s1 + 0.55 * smoothedTransient * h * clickEnvelope;
-    const double y = std::tanh(x * (1.0 + 7.0 * smoothedDrive));
+    const double punchLevel = 0.8 * smoothedPunch;
+    const double punch = punchLevel == 0.0 ? punchLevel * s1
+                                           : punchLevel * Math::exp(-time / (0.088 - 0.07 * smoothedTightness)) * s1;
+    const double x = body + punch + click;
+    const double y = Math::tanh(x * (1.0 + 7.0 * smoothedDrive));
 
     time += 1.0 / sampleRate;
     if (a < 0.0001) active = false;

@@ -46,6 +46,8 @@ struct KickGenerator {
 
     // Writes the settings; while idle the glided copies (but drive) jump to them.
     void setSettings(const KickSettings& s);
+    // The same for the four controls the LFOs modulate (the others keep their values).
+    void setModulatedSettings(double tune, double decay, double pitchDrop, double pitchDecay);
     void updateParameters(const ParameterBlock& p);
 
     float render();

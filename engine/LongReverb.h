@@ -65,6 +65,11 @@ struct LongReverb {
         return n > 0 ? n : 1;
     }
 
+    static void butterfly(float a, float b, float& sum, float& difference) {
+        sum = a + b;
+        difference = a - b;
+    }
+
     float process(float x, double tailGain) {
         if (preDelayLine.empty()) return x; // not prepared yet
         smoothedMix += mixCoefficient * (mix - smoothedMix);
@@ -77,38 +82,44 @@ struct LongReverb {
         preDelayLine[preDelayWriteIndex] = x;
         if (++preDelayWriteIndex >= size) preDelayWriteIndex = 0;
 
+        // Prepared (the pre-delay line exists), so every line has a length of at least 1.
         float d = y;
         for (AllpassLine& a : diffusers) {
-            const float stored = a.read();
+            const float stored = a.readPrepared();
             const float o = stored - kDiffusion * d;
-            a.write(d + kDiffusion * o);
+            a.writePrepared(d + kDiffusion * o);
             d = o;
         }
 
         float s[kLines];
         const float damp = static_cast<float>(damping);
+        const float pass = 1.0f - damp;
         for (int k = 0; k < kLines; ++k) {
-            const float r = lines[k].read();
-            lines[k].damping = (1.0f - damp) * r + damp * lines[k].damping;
+            const float r = lines[k].readPrepared();
+            lines[k].damping = pass * r + damp * lines[k].damping;
             s[k] = lines[k].damping;
         }
 
-        // Fast Walsh-Hadamard transform: the Sylvester matrix in natural order.
+        // Fast Walsh-Hadamard transform: the Sylvester matrix in natural order, written out
+        // (butterflies of span 1, 2 and 4).
         float v[kLines];
-        for (int k = 0; k < kLines; ++k) v[k] = s[k];
-        for (int h = 1; h < kLines; h <<= 1)
-            for (int i = 0; i < kLines; i += h << 1)
-                for (int j = i; j < i + h; ++j) {
-                    const float a = v[j];
-                    const float b = v[j + h];
-                    v[j] = a + b;
-                    v[j + h] = a - b;
-                }
+        butterfly(s[0], s[1], v[0], v[1]);
+        butterfly(s[2], s[3], v[2], v[3]);
+        butterfly(s[4], s[5], v[4], v[5]);
+        butterfly(s[6], s[7], v[6], v[7]);
+        butterfly(v[0], v[2], v[0], v[2]);
+        butterfly(v[1], v[3], v[1], v[3]);
+        butterfly(v[4], v[6], v[4], v[6]);
+        butterfly(v[5], v[7], v[5], v[7]);
+        butterfly(v[0], v[4], v[0], v[4]);
+        butterfly(v[1], v[5], v[1], v[5]);
+        butterfly(v[2], v[6], v[2], v[6]);
+        butterfly(v[3], v[7], v[3], v[7]);
 
         const float in = kInputGain * d;
         float wetSum = 0.0f;
         for (int k = 0; k < kLines; ++k) {
-            lines[k].write(static_cast<float>(lineGains[k] * (v[k] * kInvSqrt8)) + kInputSigns[k] * in);
+            lines[k].writePrepared(static_cast<float>(lineGains[k] * (v[k] * kInvSqrt8)) + kInputSigns[k] * in);
             wetSum += kInputSigns[k] * s[k];
         }
 

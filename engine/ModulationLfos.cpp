@@ -1,6 +1,7 @@
 #include "ModulationLfos.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <cmath>
 
@@ -28,48 +29,72 @@ void ModulationLfos::retrigger(const ParameterBlock& p) {
         if (p.value(kIds[i].retrig) >= 0.5) phase[i] = 0.0;
 }
 
-double ModulationLfos::rawValue(int32_t lfo, const ParameterBlock& p) const {
-    const LfoIds& id = kIds[lfo];
-    const int32_t shape = p.listIndex(id.shape, 4);
-    if (shape == kSampleAndHold) return held[lfo];
-    const double x = phase[lfo] + p.value(id.phase) * Dsp::kTwoPi;
-    const double s = std::sin(x);
-    switch (shape) {
-    case kSquare: return s < 0.0 ? -1.0 : 1.0;
-    case kTriangle: return std::asin(s) * 0.6366197723675814;
-    default: return s;
-    }
-}
-
-void ModulationLfos::modulateKickControls(const ParameterBlock& p, double sampleRate, double (&k)[4]) {
-    k[0] = p.value(kKickTune);
-    k[1] = p.value(kKickDecay);
-    k[2] = p.value(kKickPitchDrop);
-    k[3] = p.value(kKickPitchDecay);
-
+void ModulationLfos::loadSettings(const ParameterBlock& p, double sampleRate) {
+    Settings& st = settings;
+    st.kick[0] = p.value(kKickTune);
+    st.kick[1] = p.value(kKickDecay);
+    st.kick[2] = p.value(kKickPitchDrop);
+    st.kick[3] = p.value(kKickPitchDecay);
+    st.advances = sampleRate > 0.0;
     for (int32_t i = 0; i < 2; ++i) {
-        const double raw = rawValue(i, p);
-        const double smooth = p.value(kIds[i].smooth);
+        const LfoIds& id = kIds[i];
+        st.shape[i] = p.listIndex(id.shape, 4);
+        st.phaseOffset[i] = p.value(id.phase) * Dsp::kTwoPi;
+        const double smooth = p.value(id.smooth);
         if (smooth != derivedSmooth[i] || sampleRate != derivedRate[i]) {
             derivedSmooth[i] = smooth;
             derivedRate[i] = sampleRate;
             const double tau = 0.2 * smooth * smooth;
             smoothingCoefficient[i] = tau <= 1e-6 ? 1.0 : 1.0 - std::exp(-1.0 / (sampleRate * tau));
         }
-        output[i] += smoothingCoefficient[i] * (raw - output[i]);
-    }
-    for (int32_t i = 0; i < 2; ++i) {
-        if (!p.on(kIds[i].enabled)) continue;
-        int32_t target = p.listIndex(kIds[i].target, 4);
-        target = target < 0 ? 0 : (target > 3 ? 3 : target);
-        k[target] = Dsp::clamp(k[target] + p.value(kIds[i].depth) * output[i] * kDepthScale[target], 0.0, 1.0);
+        st.enabled[i] = p.on(id.enabled);
+        const int32_t target = p.listIndex(id.target, 4);
+        st.target[i] = target < 0 ? 0 : (target > 3 ? 3 : target);
+        st.depth[i] = p.value(id.depth);
+        st.phaseStep[i] = st.advances ? (p.value(id.rate) * 31.101767270538954 + 0.3141592653589793) / sampleRate : 0.0;
     }
 }
 
-void ModulationLfos::advance(const ParameterBlock& p, double sampleRate) {
-    if (!(sampleRate > 0.0)) return; // unprepared: the phases hold
+double ModulationLfos::rawValue(int32_t lfo) const {
+    const int32_t shape = settings.shape[lfo];
+    if (shape == kSampleAndHold) return held[lfo];
+    const double x = phase[lfo] + settings.phaseOffset[lfo];
+    switch (shape) {
+    case kSquare: return Math::sin(x) < 0.0 ? -1.0 : 1.0;
+    case kTriangle: return Math::asinOfSin(x) * 0.6366197723675814;
+    default: return Math::sin(x);
+    }
+}
+
+double ModulationLfos::rawValue(int32_t lfo, const ParameterBlock& p) const {
+    ModulationLfos copy = *this;
+    copy.loadSettings(p, derivedRate[lfo] > 0.0 ? derivedRate[lfo] : 44100.0);
+    return copy.rawValue(lfo);
+}
+
+void ModulationLfos::modulateKickControls(double (&k)[4]) {
+    const Settings& st = settings;
+    for (int32_t i = 0; i < 4; ++i) k[i] = st.kick[i];
     for (int32_t i = 0; i < 2; ++i) {
-        phase[i] += (p.value(kIds[i].rate) * 31.101767270538954 + 0.3141592653589793) / sampleRate;
+        const double raw = rawValue(i);
+        output[i] += smoothingCoefficient[i] * (raw - output[i]);
+    }
+    for (int32_t i = 0; i < 2; ++i) {
+        if (!st.enabled[i]) continue;
+        const int32_t target = st.target[i];
+        k[target] = Dsp::clamp(k[target] + st.depth[i] * output[i] * kDepthScale[target], 0.0, 1.0);
+    }
+}
+
+void ModulationLfos::modulateKickControls(const ParameterBlock& p, double sampleRate, double (&k)[4]) {
+    loadSettings(p, sampleRate);
+    modulateKickControls(k);
+}
+
+void ModulationLfos::advance() {
+    if (!settings.advances) return; // unprepared: the phases hold
+    for (int32_t i = 0; i < 2; ++i) {
+        phase[i] += settings.phaseStep[i];
         if (phase[i] >= Dsp::kTwoPi) {
             phase[i] -= Dsp::kTwoPi;
             if (phase[i] >= Dsp::kTwoPi) phase[i] = std::fmod(phase[i], Dsp::kTwoPi); // absurdly low rates only
@@ -77,6 +102,11 @@ void ModulationLfos::advance(const ParameterBlock& p, double sampleRate) {
             held[i] = static_cast<double>(noiseState) * 4.656612874161595e-10 - 1.0;
         }
     }
+}
+
+void ModulationLfos::advance(const ParameterBlock& p, double sampleRate) {
+    loadSettings(p, sampleRate);
+    advance();
 }
 
 } // namespace TarnwellPlugin

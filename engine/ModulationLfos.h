@@ -22,8 +22,27 @@ struct ModulationLfos {
     double derivedRate[2] = {-1.0, -1.0};
     double smoothingCoefficient[2] = {1.0, 1.0};
 
+    // The block values the LFOs read, taken once per render block: nothing inside a block changes
+    // them (the sample-accurate "Frequency" is not among them).
+    struct Settings {
+        double kick[4] = {0.0, 0.0, 0.0, 0.0}; // "Kick Tune", "Kick Decay", "Kick Pitch Drop", "Kick Pitch Decay"
+        double phaseOffset[2] = {0.0, 0.0};    // radians
+        double depth[2] = {0.0, 0.0};
+        double phaseStep[2] = {0.0, 0.0}; // the per-sample phase advance; 0 while unprepared
+        int32_t shape[2] = {0, 0};
+        int32_t target[2] = {0, 0}; // clamped to 0-3
+        bool enabled[2] = {false, false};
+        bool advances = false; // false at a rate that is not above 0 (unprepared: the phases hold)
+    };
+    Settings settings;
+
     // Phases, outputs and held values to 0.
     void reset();
+    // Takes the block values into settings (and the smoothing coefficients they imply).
+    void loadSettings(const ParameterBlock& p, double sampleRate);
+    // modulateKickControls and advance on the loaded settings (the per-sample path of the render).
+    void modulateKickControls(double (&k)[4]);
+    void advance();
     // A trigger restarts the phase of each LFO whose retrig is on (outputs and held values stay).
     void retrigger(const ParameterBlock& p);
     // K: the normalized "Kick Tune", "Kick Decay", "Kick Pitch Drop", "Kick Pitch Decay" of this
@@ -34,6 +53,7 @@ struct ModulationLfos {
 
     // The unsmoothed shape value of one LFO at its current phase.
     double rawValue(int32_t lfo, const ParameterBlock& p) const;
+    double rawValue(int32_t lfo) const;
 };
 
 } // namespace TarnwellPlugin

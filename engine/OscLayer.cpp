@@ -1,6 +1,7 @@
 #include "OscLayer.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,14 +67,16 @@ double OscLayer::oscillate() {
     switch (shape) {
     case kSquare: value = phase >= Dsp::kPi ? -1.0 : 1.0; break;
     case kSaw: value = phase / Dsp::kPi - 1.0; break;
-    case kTriangle: value = std::asin(std::sin(phase)) * (2.0 / Dsp::kPi); break;
+    case kTriangle: value = Math::asinOfSin(phase) * (2.0 / Dsp::kPi); break;
     case kNoise:
         noiseState = noiseState * 1664525u + 1013904223u;
         value = static_cast<double>(noiseState) * 4.656612874161595e-10 - 1.0;
         break;
-    default: value = std::sin(phase); break;
+    default: value = Math::sin(phase); break;
     }
-    phase += Dsp::kTwoPi * frequency * std::exp2(vibratoDepth / 12.0 * std::sin(vibratoPhase)) / sampleRate;
+    // Without vibrato depth the exponent is a zero and the factor exactly 1.
+    const double vibrato = vibratoDepth == 0.0 ? 1.0 : Math::exp2(vibratoDepth / 12.0 * Math::sin(vibratoPhase));
+    phase += Dsp::kTwoPi * frequency * vibrato / sampleRate;
     vibratoPhase += Dsp::kTwoPi * vibratoRate / sampleRate;
     wrapPhase(phase);
     wrapPhase(vibratoPhase);
@@ -89,10 +92,10 @@ float OscLayer::render() {
     }
     const double x = attack > 1e-6 ? std::min(t / attack, 1.0) : 1.0;
     const double s = x * x * x * (x * (6.0 * x - 15.0) + 10.0);
-    const double d = std::exp(-t / smoothedDecay);
+    const double d = Math::exp(-t / smoothedDecay);
     double o = oscillate();
     if (attack > 1e-6) {
-        const double p = std::exp((-124532.7327882994 * s - 1130.9733552923256) / sampleRate);
+        const double p = Math::exp((-124532.7327882994 * s - 1130.9733552923256) / sampleRate);
         filter += (1.0 - p) * (o - filter);
         o = filter;
     } else {

@@ -4,6 +4,7 @@
 // branch with a fast compressor, tanh saturation and extra hard saturation near the top; in every
 // case a soft ceiling at 0.78 that never lets a sample out above 0.99.
 
+#include "FastMath.h"
 #include "ParameterBlock.h"
 
 #include <cmath>
@@ -39,7 +40,7 @@ struct OutputGainStage {
     static float softCeiling(float y) {
         const float m = std::fabs(y);
         if (!(m > 0.78f)) return y;
-        const float bent = std::fmin(0.78f + 0.21000004f * std::tanh(4.761904f * m - 3.714285f), 0.99f);
+        const float bent = std::fmin(0.78f + 0.21000004f * Math::tanh(4.761904f * m - 3.714285f), 0.99f);
         return y < 0.0f ? -bent : bent;
     }
 
@@ -60,8 +61,8 @@ struct OutputGainStage {
             if (peakFollower > threshold)
                 G = ((peakFollower - threshold) / ratioDivisor + threshold) / std::fmax(peakFollower, 1e-9);
             gainFollower = G + (gainFollower - G) * (G >= gainFollower ? gainRecover : gainClamp);
-            y = std::tanh(u * saturation * gainFollower) * invTanhSaturation;
-            if (hardness > 0.0) y = y + hardness * (std::tanh(y * (2.0 + 10.0 * hardness)) - y);
+            y = Math::tanh(u * saturation * gainFollower) * invTanhSaturation;
+            if (hardness > 0.0) y = y + hardness * (Math::tanh(y * (2.0 + 10.0 * hardness)) - y);
             if (!std::isfinite(y) || !std::isfinite(peakFollower) || !std::isfinite(gainFollower)) {
                 peakFollower = 0.0; // a non-finite input must not stick in the followers
                 gainFollower = 1.0;

@@ -3,6 +3,7 @@
 // The wave folder ("RIFT FOLD"): a sine fold followed by tanh, mixed with the dry signal.
 
 #include "DspMath.h"
+#include "FastMath.h"
 #include "ParameterBlock.h"
 
 #include <cmath>
@@ -18,6 +19,9 @@ struct RiftFold {
     double enable = 0.0;
     double amount = 0.0;
     double mix = 0.0;
+    // The fold's amount-dependent factors for the last smoothed amount (the glide settles).
+    double foldAmount = -1.0;
+    double foldSpread = 1.0, foldGain = 0.6366197723675814, foldNormalizer = 1.0;
 
     void prepare(double sr);
     void reset();
@@ -26,8 +30,8 @@ struct RiftFold {
     // The fold of x at amount a, before the mix.
     static double fold(double x, double a) {
         const double spread = 1.0 + 13.0 * a;
-        const double folded = std::asin(std::sin(x * (Dsp::kPi * 0.5) * spread));
-        return std::tanh(folded * (0.6366197723675814 + 1.5915494309189535 * a)) / std::sqrt(spread);
+        const double folded = Math::asinOfSin(x * (Dsp::kPi * 0.5) * spread);
+        return Math::tanh(folded * (0.6366197723675814 + 1.5915494309189535 * a)) / std::sqrt(spread);
     }
 
     float process(float x) {
@@ -36,7 +40,15 @@ struct RiftFold {
         smoothedMix += coefficient * (mix - smoothedMix);
         const double w = smoothedMix * smoothedEnable;
         if (w < 1e-6) return x;
-        const double y = fold(x, smoothedAmount);
+        if (!(smoothedAmount == foldAmount)) {
+            foldAmount = smoothedAmount;
+            foldSpread = 1.0 + 13.0 * foldAmount;
+            foldGain = 0.6366197723675814 + 1.5915494309189535 * foldAmount;
+            foldNormalizer = std::sqrt(foldSpread);
+        }
+        // fold(x, smoothedAmount), with its factors taken from the cache.
+        const double folded = Math::asinOfSin(x * (Dsp::kPi * 0.5) * foldSpread);
+        const double y = Math::tanh(folded * foldGain) / foldNormalizer;
         return static_cast<float>(x + w * (y - x));
     }
 };

@@ -1,6 +1,7 @@
 #include "RumbleBank.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,7 +75,7 @@ float RumbleBank::process(float x, double kickAmplitude) {
 
     const float sum = lines[0].damping + lines[2].damping - lines[1].damping - lines[3].damping;
     const float argument = sum * 0.5f * static_cast<float>(1.0 + 8.0 * smoothedDrive);
-    const double out = std::tanh(argument) * (smoothedAmount * duck);
+    const double out = Math::tanh(argument) * (smoothedAmount * duck);
     if (!std::isfinite(out)) {
         // A non-finite bus sample would otherwise circulate in the lines for ever.
         clear();

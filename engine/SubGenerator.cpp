@@ -1,6 +1,7 @@
 #include "SubGenerator.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,7 +109,10 @@ float SubGenerator::render() {
     const double sr = sampleRate;
 
     // Pitch sweep.
-    const double f = 28.0 + 42.0 * pi + 260.0 * dr * dr * std::exp(-t / (0.004 + 0.18 * sw * sw));
+    // A zero factor times an envelope in (0, 1] is that same zero: such envelopes are not computed.
+    const double dropDepth = 260.0 * dr * dr;
+    const double f =
+        28.0 + 42.0 * pi + (dropDepth == 0.0 ? dropDepth : dropDepth * Math::exp(-t / (0.004 + 0.18 * sw * sw)));
     phase += Dsp::kTwoPi * f / sr;
     if (phase >= Dsp::kTwoPi) {
         phase -= Dsp::kTwoPi;
@@ -116,7 +120,7 @@ float SubGenerator::render() {
     }
 
     const double decayTime = 0.09 + 2.71 * de * de;
-    const double e = std::exp(-t / decayTime);
+    const double e = Math::exp(-t / decayTime);
 
     const double attackTime = 0.42 * so * so + 0.18 * at * at;
     const double a = attackTime > 1e-6 ? Dsp::clamp(t / attackTime, 0.0, 1.0) : 1.0;
@@ -127,14 +131,17 @@ float SubGenerator::render() {
     const double cs = smoothstep(b);
     const double contour = ca + sl * (cs - ca);
 
-    const double s1 = std::sin(phase);
-    const double s2 = std::sin(2.0 * phase);
+    const Fast::SinPair sines = Math::sinAndSin2(phase);
+    const double s1 = sines.sin;
+    const double s2 = sines.sin2;
 
     noiseState = noiseState * 1664525u + 1013904223u;
     const double k16 = static_cast<double>((noiseState >> 8) & 0xFFFFu);
     const double n = 2.0 * k16 / 65535.0 - 1.0;
 
-    const double transient = 0.32 * tr * (1.0 - at) * (1.0 - so) * std::exp(-t / (0.0112 - 0.01 * tr));
+    const double transientLevel = 0.32 * tr * (1.0 - at) * (1.0 - so);
+    const double transient =
+        transientLevel == 0.0 ? transientLevel : transientLevel * Math::exp(-t / (0.0112 - 0.01 * tr));
     const double v = (s1 + e * (0.04 + 0.22 * bo) * s2) * e * (0.72 + 0.38 * bo) * contour + transient * n;
 
     // Envelope, driven by time since the start rather than by stages.
@@ -160,16 +167,16 @@ float SubGenerator::render() {
     // Tone low-pass, 90 Hz .. 9 kHz.
     if (to != derivedTone) {
         derivedTone = to;
-        tonePole = std::exp(-565.4866776461628 * std::exp2(6.643856189774724 * to) / sr);
+        tonePole = Math::exp(-565.4866776461628 * Math::exp2(6.643856189774724 * to) / sr);
     }
     toneLowpass += (1.0 - tonePole) * (level * v - toneLowpass);
 
     if (dv != derivedDrive) {
         derivedDrive = dv;
         driveGain = 1.0 + 8.0 * dv * dv;
-        driveNormalizer = std::tanh(driveGain);
+        driveNormalizer = Math::tanh(driveGain);
     }
-    const double y = std::tanh(toneLowpass * driveGain) / driveNormalizer;
+    const double y = Math::tanh(toneLowpass * driveGain) / driveNormalizer;
 
     // Compressor.
     const double ay = std::fabs(y);
@@ -177,16 +184,21 @@ float SubGenerator::render() {
     compressorFollower += (1.0 - q) * (ay - compressorFollower);
     if (co != derivedCompressor) {
         derivedCompressor = co;
-        compressorThreshold = std::pow(10.0, -0.3 - 1.2 * co);
+        compressorThreshold = Math::pow(10.0, -0.3 - 1.2 * co);
         compressorExponent = 1.0 / (1.0 + 11.0 * co) - 1.0;
-        compressorMakeUp = std::pow(10.0, 0.65 * co);
+        compressorMakeUp = Math::pow(10.0, 0.65 * co);
     }
     const double threshold = compressorThreshold;
-    double gain = compressorFollower > threshold ? std::pow(compressorFollower / threshold, compressorExponent) : 1.0;
+    // Any base to the power 0 is exactly 1 (the compressor at 0).
+    double gain = compressorFollower > threshold && compressorExponent != 0.0
+                      ? Math::pow(compressorFollower / threshold, compressorExponent)
+                      : 1.0;
     gain *= compressorMakeUp;
     const double r = gain >= compressorGain ? gainRise : gainFall;
     compressorGain += (1.0 - r) * (gain - compressorGain);
-    const double out = y + co * (std::tanh(compressorGain * y) - y);
+    // Without compression the blend adds a zero; tanh(g y) - y is +0 whenever y is a zero, and its
+    // sign does not matter otherwise.
+    const double out = co == 0.0 ? y + co * 0.0 : y + co * (Math::tanh(compressorGain * y) - y);
 
     t += 1.0 / sr;
 

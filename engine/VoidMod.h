@@ -4,6 +4,7 @@
 // Its phase runs continuously; triggers do not reset it.
 
 #include "DspMath.h"
+#include "FastMath.h"
 #include "ParameterBlock.h"
 
 #include <cmath>
@@ -45,7 +46,9 @@ struct VoidMod {
             if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
         }
         const double d = smoothedDepth * smoothedEnable;
-        return static_cast<float>(x * ((1.0 - d) + d * std::sin(phase)));
+        // At a depth this small both (1 - d) and the sum round to exactly 1: x passes unchanged.
+        if (std::fabs(d) <= 0x1p-54) return x;
+        return static_cast<float>(x * ((1.0 - d) + d * Math::sin(phase)));
     }
 };
 

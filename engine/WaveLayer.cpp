@@ -1,6 +1,7 @@
 #include "WaveLayer.h"
 
 #include "DspMath.h"
+#include "FastMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,9 +115,9 @@ double WaveLayer::envelope(uint32_t table, double time, double d) {
     } else if (table == 8) {
         x = time / d;
     } else {
-        x = std::pow(time / d, 1.3);
+        x = Math::pow(time / d, 1.3);
     }
-    return std::exp(-6.907755278982137 * x);
+    return Math::exp(-6.907755278982137 * x);
 }
 
 double WaveLayer::tableValue(uint32_t table) const {

@@ -6,7 +6,7 @@ add_library(grundmoor_presets STATIC
     ${CMAKE_CURRENT_LIST_DIR}/FactoryPresetRenderList.cpp)
 target_include_directories(grundmoor_presets PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 # ParameterTable.h (the parameter ids, kinds and defaults) lives with the engine.
-target_link_libraries(grundmoor_presets PUBLIC grundmoor_engine)
+target_link_libraries(grundmoor_presets PUBLIC grundmoor_engine_headers)
 grundmoor_warnings(grundmoor_presets)
 
 if(GRUNDMOOR_BUILD_TESTS)

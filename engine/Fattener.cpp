@@ -74,7 +74,9 @@ float Fattener::process(float xf) {
         if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
     }
 
-    const double s = std::sin(phase) + 0.16 * smoothedTone * std::sin(2.0 * phase);
+    // At tone 0 the harmonic adds a zero to sin(phase) (never -0: the phase is at least +0).
+    const double harmonicLevel = 0.16 * smoothedTone;
+    const double s = harmonicLevel == 0.0 ? std::sin(phase) : std::sin(phase) + harmonicLevel * std::sin(2.0 * phase);
     if (smoothedTone != derivedTone) {
         derivedTone = smoothedTone;
         outputPole = std::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);

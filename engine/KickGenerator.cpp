@@ -94,9 +94,10 @@ float KickGenerator::render() {
         clickLevel == 0.0 ? clickLevel : clickLevel * std::exp(-time / (0.014 - 0.012 * smoothedTightness));
 
     const double s1 = std::sin(Dsp::kTwoPi * phase);
-    const double s2 = std::sin(2.0 * Dsp::kTwoPi * phase);
-    const double body = std::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
-                        (1.0 + 0.35 * smoothedBodyWeight);
+    // Without body weight the harmonic adds a zero to s1 (never -0: the phase is at least +0).
+    const double harmonicLevel = 0.16 * smoothedBodyWeight;
+    const double harmonic = harmonicLevel == 0.0 ? s1 : s1 + harmonicLevel * std::sin(2.0 * Dsp::kTwoPi * phase);
+    const double body = std::tanh(harmonic * (1.0 + 1.8 * smoothedBodyWeight)) * a / (1.0 + 0.35 * smoothedBodyWeight);
     const double punchLevel = 0.8 * smoothedPunch;
     const double punch = punchLevel == 0.0 ? punchLevel * s1
                                            : punchLevel * std::exp(-time / (0.088 - 0.07 * smoothedTightness)) * s1;

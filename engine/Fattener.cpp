@@ -19,6 +19,7 @@ void Fattener::computeCoefficients() {
     minCrossingSamples = static_cast<uint32_t>(sr / 220.0);
     maxCrossingSamples = static_cast<uint32_t>(sr / 24.0);
     derivedTone = -1.0;
+    derivedFrequency = -1.0;
 }
 
 void Fattener::prepare(double sr) {
@@ -68,20 +69,27 @@ float Fattener::process(float xf) {
     const double q = alp > envelope ? followerAttack : followerRelease;
     envelope += (1.0 - q) * (alp - envelope);
 
+    // The tracked frequency moves only at accepted crossings.
     const double f = Dsp::clamp(trackedFrequency, 18.0, 90.0);
-    phase += Dsp::kTwoPi * f / sr;
+    if (f != derivedFrequency) {
+        derivedFrequency = f;
+        phaseStep = Dsp::kTwoPi * f / sr;
+    }
+    const double previousPhase = phase;
+    phase += phaseStep;
     if (phase >= Dsp::kTwoPi) {
         phase -= Dsp::kTwoPi;
         if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
     }
+    sine.moved(previousPhase, phase, phaseStep);
 
     // At tone 0 the harmonic adds a zero to sin(phase) (never -0: the phase is at least +0).
     const double harmonicLevel = 0.16 * smoothedTone;
     double s;
     if (harmonicLevel == 0.0) {
-        s = Math::sin(phase);
+        s = sine.sin(phase);
     } else {
-        const Fast::SinPair sines = Math::sinAndSin2(phase);
+        const Fast::SinPair sines = sine.sinAndSin2(phase);
         s = sines.sin + harmonicLevel * sines.sin2;
     }
     if (smoothedTone != derivedTone) {

@@ -5,6 +5,7 @@
 // follower of the input, low-passes and saturates it. Its enable switch is smoothed (18 ms).
 
 #include "ParameterBlock.h"
+#include "SinePhasor.h"
 
 #include <cstdint>
 
@@ -31,6 +32,9 @@ struct Fattener {
     double inputPole = 0.0, followerAttack = 0.0, followerRelease = 0.0;
     uint32_t minCrossingSamples = 0, maxCrossingSamples = 0;
     double derivedTone = -1.0, outputPole = 0.0;
+    // The phase step for the clamped tracked frequency it was computed for, and the sine of the phase.
+    double derivedFrequency = -1.0, phaseStep = 0.0;
+    SinePhasor sine;
 
     Fattener();
 

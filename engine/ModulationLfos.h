@@ -4,6 +4,7 @@
 // per-sample copies of the normalized kick controls and never change the stored parameters.
 
 #include "ParameterBlock.h"
+#include "SinePhasor.h"
 
 #include <cstdint>
 
@@ -21,6 +22,8 @@ struct ModulationLfos {
     double derivedSmooth[2] = {-1.0, -1.0};
     double derivedRate[2] = {-1.0, -1.0};
     double smoothingCoefficient[2] = {1.0, 1.0};
+    // The sine shape's value along each LFO's phase (plus offset).
+    SinePhasor sines[2];
 
     // The block values the LFOs read, taken once per render block: nothing inside a block changes
     // them (the sample-accurate "Frequency" is not among them).

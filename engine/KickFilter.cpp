@@ -8,6 +8,30 @@
 
 namespace TarnwellPlugin {
 
+namespace {
+
+// x / d for a divisor whose reciprocal is cached: the fast build multiplies by the reciprocal
+// (within an ulp of the quotient).
+inline double divideByCached(double x, double d, double reciprocal) {
+    if constexpr (Math::kFast) {
+        (void)d;
+        return x * reciprocal;
+    } else {
+        (void)reciprocal;
+        return x / d;
+    }
+}
+
+// -20 log10 g for the reduction meter (g positive).
+inline double decibelsBelowUnity(double g) {
+    if constexpr (Math::kFast)
+        return -8.6858896380650365530 * Math::log(g); // 20 / ln 10
+    else
+        return -20.0 * std::log10(g);
+}
+
+} // namespace
+
 KickFilter::KickFilter() {
     cutoffCoefficient = 1.0 - std::exp(-55.55555555555556 / sampleRate);
     amountCoefficient = 1.0 - std::exp(-50.0 / sampleRate);
@@ -119,19 +143,22 @@ double KickFilter::process(float xf) {
 
     if (a != dv.amount) {
         dv.amount = a;
-        dv.threshold = std::pow(10.0, -0.1 - 2.0 * std::pow(a, 1.35));
+        // Recomputed each sample while the amount glides.
+        dv.threshold = Math::pow(10.0, -0.1 - 2.0 * Math::pow(a, 1.35));
         dv.ratio = 1.0 + 49.0 * a * a;
         dv.drive = 1.0 + 11.0 * a * a;
-        dv.tanhDrive = std::tanh(dv.drive);
-        dv.makeUp = std::pow(10.0, 0.9 * a * a);
+        dv.tanhDrive = Math::tanh(dv.drive);
+        dv.inverseRatio = 1.0 / dv.ratio;
+        dv.inverseTanhDrive = 1.0 / dv.tanhDrive;
+        dv.makeUp = Math::pow(10.0, 0.9 * a * a);
         dv.wet = std::min(1.2 * a, 1.0);
     }
     const double h = dv.threshold;
     double g = 1.0;
-    if (envelope > h) g = ((envelope - h) / dv.ratio + h) / std::max(envelope, 1e-6);
-    reduction = g < 1.0 ? std::max(-20.0 * std::log10(std::max(g, 1e-6)), 0.0) : 0.0;
+    if (envelope > h) g = (divideByCached(envelope - h, dv.ratio, dv.inverseRatio) + h) / std::max(envelope, 1e-6);
+    reduction = g < 1.0 ? std::max(decibelsBelowUnity(std::max(g, 1e-6)), 0.0) : 0.0;
 
-    const double z = Math::tanh(y * dv.drive * g * dv.makeUp) / dv.tanhDrive;
+    const double z = divideByCached(Math::tanh(y * dv.drive * g * dv.makeUp), dv.tanhDrive, dv.inverseTanhDrive);
     return y + dv.wet * (z - y);
 }
 

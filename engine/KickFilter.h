@@ -53,6 +53,7 @@ struct KickFilter {
         double attackCoefficient = 0.0, releaseCoefficient = 0.0;
         double amount = -1.0; // input of the amount-dependent values
         double threshold = 1.0, ratio = 1.0, drive = 1.0, tanhDrive = 1.0, makeUp = 1.0, wet = 0.0;
+        double inverseRatio = 1.0, inverseTanhDrive = 1.0;
         double cutoff = -1.0, resonance = -1.0; // inputs of the filter coefficient
         double f = 0.0, q = -2.0;
     } derived;

@@ -65,10 +65,17 @@ float RumbleBank::process(float x, double kickAmplitude) {
         damping = static_cast<float>(1.0 - std::exp(-Dsp::kTwoPi * tone / sampleRate));
     }
     const float d = damping;
-    // Unprepared lines read 0 and ignore writes, so the bank is silent until prepare.
-    for (CombLine& line : lines) line.damping = line.damping + (line.read() - line.damping) * d;
-    for (int32_t i = 0; i < kLineCount; ++i)
-        lines[i].write(static_cast<float>(lines[i].damping * feedbackGain[i] + 0.52 * x));
+    const double input = 0.52 * x;
+    if (lines[0].length != 0 && lines[1].length != 0 && lines[2].length != 0 && lines[3].length != 0) {
+        for (CombLine& line : lines) line.damping = line.damping + (line.readPrepared() - line.damping) * d;
+        for (int32_t i = 0; i < kLineCount; ++i)
+            lines[i].writePrepared(static_cast<float>(lines[i].damping * feedbackGain[i] + input));
+    } else {
+        // Unprepared lines read 0 and ignore writes, so the bank is silent until prepare.
+        for (CombLine& line : lines) line.damping = line.damping + (line.read() - line.damping) * d;
+        for (int32_t i = 0; i < kLineCount; ++i)
+            lines[i].write(static_cast<float>(lines[i].damping * feedbackGain[i] + input));
+    }
 
     const double m = std::min(1.15 * kickAmplitude, 1.0);
     duck += duckCoefficient * ((1.0 - m) - duck);

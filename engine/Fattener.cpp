@@ -99,7 +99,12 @@ float Fattener::process(float xf) {
     const double level = 0.92 * smoothedEnable * smoothedAmount;
     // Switched off (and glided down), the product cannot reach the smallest float: the result is a
     // zero carrying the product's sign, and the saturation need not run (tanh keeps the sign).
-    if (std::fabs(level) < 0x1p-160) return static_cast<float>(level * (std::signbit(outputLowpass) ? -1.0 : 1.0));
+    // The fast build gives the zero without that sign (level is never negative): the sum after this
+    // stage need not wait for the follower chain, and a zero's sign is no difference in the sound.
+    if (std::fabs(level) < 0x1p-160) {
+        if constexpr (Math::kFast) return static_cast<float>(level);
+        return static_cast<float>(level * (std::signbit(outputLowpass) ? -1.0 : 1.0));
+    }
     return static_cast<float>(level * Math::tanh(1.55 * outputLowpass));
 }
 

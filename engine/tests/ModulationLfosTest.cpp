@@ -171,3 +171,29 @@ TEST(ModulationLfos, RetriggerRestartsOnlyTheLfosWithRetrigOn) {
     EXPECT_EQ(l.output[0], 0.3);
     EXPECT_EQ(l.held[0], -0.4);
 }
+
+TEST(ModulationLfos, TheSineShapeFollowsItsPhaseThroughBlocksWrapsAndRetriggers) {
+    // The per-block path as the render runs it: settings once per block, then modulate and advance
+    // each sample; a retrigger in the middle of a block. Each sample the sine LFO (smooth 0) is the
+    // sine of its phase plus offset.
+    const double sr = 48000.0;
+    ParameterBlock p;
+    configure(p, 0, {0.0, 0.3, 0.0, 1.0, 0.0, 1.0, 1, 1.0}); // Sine, 108 degrees offset, 10 Hz, retrig on
+    configure(p, 1, {0.0, 0.0, 0.0, 1.0, 1.0, 0.37});        // Sine, 11.8 Hz
+    ModulationLfos l;
+    const int32_t blockSizes[] = {512, 1, 37, 4096, 300};
+    int32_t sample = 0;
+    for (int32_t block : blockSizes) {
+        l.loadSettings(p, sr);
+        for (int32_t i = 0; i < block; ++i, ++sample) {
+            if (sample == 2000) l.retrigger(p);
+            const double expected0 = std::sin(l.phase[0] + 0.3 * kTwoPi);
+            const double expected1 = std::sin(l.phase[1]);
+            double k[4];
+            l.modulateKickControls(k);
+            ASSERT_NEAR(l.output[0], expected0, 1e-12) << sample;
+            ASSERT_NEAR(l.output[1], expected1, 1e-12) << sample;
+            l.advance();
+        }
+    }
+}

@@ -235,145 +235,176 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         directRight = data.outputs[0].channelBuffers32[1];
     }
 
-    for (int32 s = 0; s < numSamples; ++s) {
-        // 1. Position, steps, notes, "Frequency" points.
-        double ppq = std::numeric_limits<double>::quiet_NaN();
-        if (hasPosition) ppq = ctx->projectTimeMusic + quartersPerSample * s;
-        if (sequencerSteps) {
-            bool mainFired = false;
-            bool subFired = false;
-            if (hasPosition) {
-                const auto absolute = static_cast<int64_t>(std::floor(4.0 * ppq + 1e-9));
-                mainFired = sequencer.main.positionFires(absolute);
-                subFired = sequencer.sub.positionFires(absolute);
-            } else {
-                mainFired = sequencer.main.countdownFires();
-                subFired = sequencer.sub.countdownFires();
-            }
-            if (mainFired) {
-                const double value = sequencer.steps[sequencer.main.currentStep];
-                const double velocity = value >= 0.75 ? 1.0 : halfStepVelocity;
-                if (value > 0.0 && velocity > 1e-6) {
-                    trigger(velocity);
+    // The road in chunks: the sources and the kick bus sample by sample, then the chain after the
+    // bus stage by stage (fixed-size buffers on the stack: no allocation).
+    constexpr int32 kChunk = 128;
+    float chainX[kChunk];
+    float chainBus[kChunk];
+    float chainVolume[kChunk];
+    float chainDry[kChunk];
+    for (int32 chunkStart = 0; chunkStart < numSamples; chunkStart += kChunk) {
+        const int32 chunkEnd = std::min(numSamples, chunkStart + kChunk);
+        for (int32 s = chunkStart; s < chunkEnd; ++s) {
+            // 1. Position, steps, notes, "Frequency" points.
+            double ppq = std::numeric_limits<double>::quiet_NaN();
+            if (hasPosition) ppq = ctx->projectTimeMusic + quartersPerSample * s;
+            if (sequencerSteps) {
+                bool mainFired = false;
+                bool subFired = false;
+                if (hasPosition) {
+                    const auto absolute = static_cast<int64_t>(std::floor(4.0 * ppq + 1e-9));
+                    mainFired = sequencer.main.positionFires(absolute);
+                    subFired = sequencer.sub.positionFires(absolute);
                 } else {
+                    mainFired = sequencer.main.countdownFires();
+                    subFired = sequencer.sub.countdownFires();
+                }
+                if (mainFired) {
+                    const double value = sequencer.steps[sequencer.main.currentStep];
+                    const double velocity = value >= 0.75 ? 1.0 : halfStepVelocity;
+                    if (value > 0.0 && velocity > 1e-6) {
+                        trigger(velocity);
+                    } else {
+                        gateOff();
+                        if (!subSequencerOn) subRelease();
+                    }
+                }
+                if (subFired && subSequencerOn) {
+                    if (sequencer.subSteps[sequencer.sub.currentStep] > 0.0)
+                        subStart(1.0);
+                    else
+                        subRelease();
+                }
+            }
+            while (events.present && events.current.sampleOffset <= s) {
+                const Event& e = events.current;
+                if (e.type == Event::kNoteOnEvent && e.noteOn.velocity > 0.0f) {
+                    trigger(std::min(static_cast<double>(e.noteOn.velocity), 1.0));
+                } else if (e.type == Event::kNoteOffEvent || e.type == Event::kNoteOnEvent) {
                     gateOff();
                     if (!subSequencerOn) subRelease();
                 }
+                events.fetch();
             }
-            if (subFired && subSequencerOn) {
-                if (sequencer.subSteps[sequencer.sub.currentStep] > 0.0)
-                    subStart(1.0);
-                else
-                    subRelease();
+            while (frequency.queue && frequency.nextOffset <= s) {
+                applyFrequency(*this, frequency.nextValue);
+                ++frequency.index;
+                frequency.fetch(numSamples);
             }
+
+            // 2. LFOs and the kick's per-sample values.
+            double k[4];
+            lfos.modulateKickControls(k);
+            kick.setModulatedSettings(30.0 + 50.0 * k[0], 0.08 + 1.12 * k[1], 220.0 * k[2], 0.003 + 0.117 * k[3]);
+
+            // 3. Ramps of the mixes and dry returns.
+            double r[kRampCount];
+            for (int32_t i = 0; i <= kRampSubDryReturn; ++i) r[i] = ramps[i].advance();
+
+            // 4. Sources.
+            const float kickOut = kick.render();
+            const float waveOut = wave.render();
+            const float oscOut = osc.render();
+
+            // 5. Sub path.
+            float subSignal = sub.render() * static_cast<float>(subTriggerVelocity);
+            subSignal = static_cast<float>(subDeclicker.process(subSignal));
+            const double subMix = r[kRampSubMix];
+            const double softClip = Dsp::clamp(5.882352941176469 * subMix - 4.882352941176469, 0.0, 1.0);
+            const double subGain = subMix <= 0.83 ? subMix * 1.2048192771084338 : 1.0 + 1.5 * softClip;
+            double subOut = subSignal * subGain;
+            if (softClip > 0.0) subOut = subOut / (1.0 + 0.42 * softClip * std::fabs(subOut));
+
+            // 6.-8. Envelope and kick bus.
+            const double env = envelope.next();
+            const auto layered = static_cast<float>(waveOut * r[kRampWaveMix] + kickOut * r[kRampKickMix] +
+                                                    oscOut * 0.75 * r[kRampOscMix]);
+            const auto filtered = static_cast<float>(kickFilter.process(layered));
+            const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * env));
+            const auto bus = static_cast<float>(static_cast<float>(subOut) + static_cast<float>(kickBus));
+
+            // 9.-11. Fattener, rumble and the pre-effects sum.
+            const float fat = fattener.process(bus);
+            capture.addReduction(kickFilter.reductionDb());
+            const float rum = rumble.process(bus, kick.amplitude);
+            float x = fat + 0.78f * bus + 0.72f * rum;
+
+            // The post-bus chain below, one stage at a time over the chunk; the dry returns now,
+            // from this sample's sources and ramps.
+            const int32 i = s - chunkStart;
+            chainX[i] = x;
+            chainBus[i] = bus;
+            chainVolume[i] = static_cast<float>(0.2 * r[kRampVolume]);
+            chainDry[i] = dryReturnSum({kickOut, waveOut, oscOut, subSignal, triggerVelocity, r[kRampKickDryReturn],
+                                        r[kRampWaveDryReturn], r[kRampOscDryReturn], r[kRampSubDryReturn]}) *
+                          chainVolume[i];
+
+            // 22. LFO phases.
+            lfos.advance();
         }
-        while (events.present && events.current.sampleOffset <= s) {
-            const Event& e = events.current;
-            if (e.type == Event::kNoteOnEvent && e.noteOn.velocity > 0.0f) {
-                trigger(std::min(static_cast<double>(e.noteOn.velocity), 1.0));
-            } else if (e.type == Event::kNoteOffEvent || e.type == Event::kNoteOnEvent) {
-                gateOff();
-                if (!subSequencerOn) subRelease();
-            }
-            events.fetch();
-        }
-        while (frequency.queue && frequency.nextOffset <= s) {
-            applyFrequency(*this, frequency.nextValue);
-            ++frequency.index;
-            frequency.fetch(numSamples);
-        }
+        const int32 n = chunkEnd - chunkStart;
 
-        // 2. LFOs and the kick's per-sample values.
-        double k[4];
-        lfos.modulateKickControls(k);
-        kick.setModulatedSettings(30.0 + 50.0 * k[0], 0.08 + 1.12 * k[1], 220.0 * k[2], 0.003 + 0.117 * k[3]);
-
-        // 3. Ramps of the mixes and dry returns.
-        double r[kRampCount];
-        for (int32_t i = 0; i <= kRampSubDryReturn; ++i) r[i] = ramps[i].advance();
-
-        // 4. Sources.
-        const float kickOut = kick.render();
-        const float waveOut = wave.render();
-        const float oscOut = osc.render();
-
-        // 5. Sub path.
-        float subSignal = sub.render() * static_cast<float>(subTriggerVelocity);
-        subSignal = static_cast<float>(subDeclicker.process(subSignal));
-        const double subMix = r[kRampSubMix];
-        const double softClip = Dsp::clamp(5.882352941176469 * subMix - 4.882352941176469, 0.0, 1.0);
-        const double subGain = subMix <= 0.83 ? subMix * 1.2048192771084338 : 1.0 + 1.5 * softClip;
-        double subOut = subSignal * subGain;
-        if (softClip > 0.0) subOut = subOut / (1.0 + 0.42 * softClip * std::fabs(subOut));
-
-        // 6.-8. Envelope and kick bus.
-        const double env = envelope.next();
-        const auto layered = static_cast<float>(waveOut * r[kRampWaveMix] + kickOut * r[kRampKickMix] +
-                                                oscOut * 0.75 * r[kRampOscMix]);
-        const auto filtered = static_cast<float>(kickFilter.process(layered));
-        const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * env));
-        const auto bus = static_cast<float>(static_cast<float>(subOut) + static_cast<float>(kickBus));
-
-        // 9.-11. Fattener, rumble and the pre-effects sum.
-        const float fat = fattener.process(bus);
-        capture.addReduction(kickFilter.reductionDb());
-        const float rum = rumble.process(bus, kick.amplitude);
-        float x = fat + 0.78f * bus + 0.72f * rum;
-
-        // 12.-15. Tail gate, delay, ambience and long reverb.
-        const double tailGain = tailGate.next(stepsPerSecond);
-        x = delay.process(x);
-        x = ambience.process(x);
-        x = longReverb.process(x, tailGain);
+        // 12.-15. Tail gate, delay, ambience and long reverb. Every stage depends only on its input
+        // and its own state, so running each over the chunk gives the same samples as running the
+        // chain sample by sample, with each stage's short loop free to overlap its samples.
+        for (int32 i = 0; i < n; ++i) chainX[i] = delay.process(chainX[i]);
+        for (int32 i = 0; i < n; ++i) chainX[i] = ambience.process(chainX[i]);
+        for (int32 i = 0; i < n; ++i) chainX[i] = longReverb.process(chainX[i], tailGate.next(stepsPerSecond));
 
         // 16. Main filter.
-        r[kRampFilterCutoff] = ramps[kRampFilterCutoff].advance();
-        r[kRampFilterResonance] = ramps[kRampFilterResonance].advance();
-        if (!(r[kRampFilterCutoff] == cutoffRampValue)) {
-            cutoffRampValue = r[kRampFilterCutoff];
-            cutoffHz = logCutoffToPlain(cutoffRampValue);
+        for (int32 i = 0; i < n; ++i) {
+            const double cutoffRamp = ramps[kRampFilterCutoff].advance();
+            const double resonanceRamp = ramps[kRampFilterResonance].advance();
+            if (!(cutoffRamp == cutoffRampValue)) {
+                cutoffRampValue = cutoffRamp;
+                cutoffHz = logCutoffToPlain(cutoffRampValue);
+            }
+            mainFilter.setCutoffAndResonance(cutoffHz, resonanceRamp);
+            chainX[i] = mainFilter.process(chainX[i]);
         }
-        mainFilter.setCutoffAndResonance(cutoffHz, r[kRampFilterResonance]);
-        x = mainFilter.process(x);
 
         // 17.-19. Output gain, declicker, gate, fold and modulation.
-        const auto volume = static_cast<float>(0.2 * r[kRampVolume]);
-        x = outputGain.process(volume * x, outputGainSetting);
-        x = static_cast<float>(outputDeclicker.process(x));
-        x = outputGate.process(x, ppq);
-        x = riftFold.process(x);
-        x = voidMod.process(x);
-
-        // 20.-21. Stereo and dry returns.
-        float left = x;
-        float right = x;
-        stereo.process(x, bus, left, right);
-        const float dry = dryReturnSum({kickOut, waveOut, oscOut, subSignal, triggerVelocity, r[kRampKickDryReturn],
-                                        r[kRampWaveDryReturn], r[kRampOscDryReturn], r[kRampSubDryReturn]}) *
-                          volume;
-        left += dry;
-        right += dry;
-        // The host must never receive a non-finite sample.
-        if (!std::isfinite(left)) left = 0.0f;
-        if (!std::isfinite(right)) right = 0.0f;
-
-        // 22.-23. Meters and LFO phases.
-        capture.addSample(left, right);
-        blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
-        lfos.advance();
-
-        // 24. Every channel of every bus: even channels left, odd channels right.
-        if (directLeft) {
-            directLeft[s] = left;
-            directRight[s] = right;
-            continue;
+        for (int32 i = 0; i < n; ++i) chainX[i] = outputGain.process(chainVolume[i] * chainX[i], outputGainSetting);
+        for (int32 i = 0; i < n; ++i) chainX[i] = static_cast<float>(outputDeclicker.process(chainX[i]));
+        for (int32 i = 0; i < n; ++i) {
+            const int32 s = chunkStart + i;
+            const double ppq =
+                hasPosition ? ctx->projectTimeMusic + quartersPerSample * s : std::numeric_limits<double>::quiet_NaN();
+            chainX[i] = outputGate.process(chainX[i], ppq);
         }
-        for (int32 b = 0; b < data.numOutputs; ++b) {
-            const AudioBusBuffers& busBuffers = data.outputs[b];
-            if (!busBuffers.channelBuffers32) continue;
-            for (int32 c = 0; c < busBuffers.numChannels; ++c) {
-                Sample32* channel = busBuffers.channelBuffers32[c];
-                if (channel) channel[s] = (c & 1) ? right : left;
+        for (int32 i = 0; i < n; ++i) chainX[i] = riftFold.process(chainX[i]);
+        for (int32 i = 0; i < n; ++i) chainX[i] = voidMod.process(chainX[i]);
+
+        // 20.-24. Stereo, dry returns, meters and the output buses.
+        for (int32 i = 0; i < n; ++i) {
+            const int32 s = chunkStart + i;
+            const float x = chainX[i];
+            float left = x;
+            float right = x;
+            stereo.process(x, chainBus[i], left, right);
+            const float dry = chainDry[i];
+            left += dry;
+            right += dry;
+            // The host must never receive a non-finite sample.
+            if (!std::isfinite(left)) left = 0.0f;
+            if (!std::isfinite(right)) right = 0.0f;
+
+            capture.addSample(left, right);
+            blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
+
+            // Every channel of every bus: even channels left, odd channels right.
+            if (directLeft) {
+                directLeft[s] = left;
+                directRight[s] = right;
+                continue;
+            }
+            for (int32 b = 0; b < data.numOutputs; ++b) {
+                const AudioBusBuffers& busBuffers = data.outputs[b];
+                if (!busBuffers.channelBuffers32) continue;
+                for (int32 c = 0; c < busBuffers.numChannels; ++c) {
+                    Sample32* channel = busBuffers.channelBuffers32[c];
+                    if (channel) channel[s] = (c & 1) ? right : left;
+                }
             }
         }
     }

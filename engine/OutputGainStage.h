@@ -4,6 +4,7 @@
 // branch with a fast compressor, tanh saturation and extra hard saturation near the top; in every
 // case a soft ceiling at 0.78 that never lets a sample out above 0.99.
 
+#include "CachedDivisor.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"
 
@@ -27,8 +28,9 @@ struct OutputGainStage {
     double peakAttack = 0.0, peakRelease = 0.0, gainRecover = 0.0, gainClamp = 0.0;
     double cachedSetting = -1.0;
     double plainGain = 1.0;
-    double drive = 1.0, threshold = 0.82, ratioDivisor = 1.0, saturation = 1.0, invTanhSaturation = 1.0,
+    double drive = 1.0, threshold = 0.82, saturation = 1.0, invTanhSaturation = 1.0,
            hardness = 0.0;
+    CachedDivisor ratioDivisor;
     bool driveBranch = false;
 
     OutputGainStage() { prepare(44100.0); }
@@ -59,7 +61,7 @@ struct OutputGainStage {
             peakFollower = au + (peakFollower - au) * (au > peakFollower ? peakAttack : peakRelease);
             double G = 1.0;
             if (peakFollower > threshold)
-                G = ((peakFollower - threshold) / ratioDivisor + threshold) / std::fmax(peakFollower, 1e-9);
+                G = (ratioDivisor.divide(peakFollower - threshold) + threshold) / std::fmax(peakFollower, 1e-9);
             gainFollower = G + (gainFollower - G) * (G >= gainFollower ? gainRecover : gainClamp);
             y = Math::tanh(u * saturation * gainFollower) * invTanhSaturation;
             if (hardness > 0.0) y = y + hardness * (Math::tanh(y * (2.0 + 10.0 * hardness)) - y);

@@ -2,6 +2,7 @@
 
 // The wave folder ("RIFT FOLD"): a sine fold followed by tanh, mixed with the dry signal.
 
+#include "CachedDivisor.h"
 #include "DspMath.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"
@@ -21,7 +22,8 @@ struct RiftFold {
     double mix = 0.0;
     // The fold's amount-dependent factors for the last smoothed amount (the glide settles).
     double foldAmount = -1.0;
-    double foldSpread = 1.0, foldGain = 0.6366197723675814, foldNormalizer = 1.0;
+    double foldSpread = 1.0, foldGain = 0.6366197723675814;
+    CachedDivisor foldNormalizer; // sqrt(foldSpread)
 
     void prepare(double sr);
     void reset();
@@ -44,11 +46,11 @@ struct RiftFold {
             foldAmount = smoothedAmount;
             foldSpread = 1.0 + 13.0 * foldAmount;
             foldGain = 0.6366197723675814 + 1.5915494309189535 * foldAmount;
-            foldNormalizer = std::sqrt(foldSpread);
+            foldNormalizer.set(std::sqrt(foldSpread));
         }
         // fold(x, smoothedAmount), with its factors taken from the cache.
         const double folded = Math::asinOfSin(x * (Dsp::kPi * 0.5) * foldSpread);
-        const double y = Math::tanh(folded * foldGain) / foldNormalizer;
+        const double y = foldNormalizer.divide(Math::tanh(folded * foldGain));
         return static_cast<float>(x + w * (y - x));
     }
 };

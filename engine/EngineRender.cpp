@@ -1,6 +1,7 @@
 #include "DenormalGuard.h"
 #include "DryReturns.h"
 #include "DspMath.h"
+#include "RoadMath.h"
 #include "SoundEngineImpl.h"
 
 #include "pluginterfaces/vst/ivstevents.h"
@@ -252,7 +253,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
                 bool mainFired = false;
                 bool subFired = false;
                 if (hasPosition) {
-                    const auto absolute = static_cast<int64_t>(std::floor(4.0 * ppq + 1e-9));
+                    const auto absolute = static_cast<int64_t>(floorInline(4.0 * ppq + 1e-9));
                     mainFired = sequencer.main.positionFires(absolute);
                     subFired = sequencer.sub.positionFires(absolute);
                 } else {

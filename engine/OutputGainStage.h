@@ -4,7 +4,7 @@
 // branch with a fast compressor, tanh saturation and extra hard saturation near the top; in every
 // case a soft ceiling at 0.78 that never lets a sample out above 0.99.
 
-#include "CachedDivisor.h"
+#include "RoadMath.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"
 
@@ -42,7 +42,7 @@ struct OutputGainStage {
     static float softCeiling(float y) {
         const float m = std::fabs(y);
         if (!(m > 0.78f)) return y;
-        const float bent = std::fmin(0.78f + 0.21000004f * Math::tanh(4.761904f * m - 3.714285f), 0.99f);
+        const float bent = minWithBound(0.78f + 0.21000004f * Math::tanh(4.761904f * m - 3.714285f), 0.99f);
         return y < 0.0f ? -bent : bent;
     }
 
@@ -61,7 +61,7 @@ struct OutputGainStage {
             peakFollower = au + (peakFollower - au) * (au > peakFollower ? peakAttack : peakRelease);
             double G = 1.0;
             if (peakFollower > threshold)
-                G = (ratioDivisor.divide(peakFollower - threshold) + threshold) / std::fmax(peakFollower, 1e-9);
+                G = (ratioDivisor.divide(peakFollower - threshold) + threshold) / maxWithBound(peakFollower, 1e-9);
             gainFollower = G + (gainFollower - G) * (G >= gainFollower ? gainRecover : gainClamp);
             y = Math::tanh(u * saturation * gainFollower) * invTanhSaturation;
             if (hardness > 0.0) y = y + hardness * (Math::tanh(y * (2.0 + 10.0 * hardness)) - y);

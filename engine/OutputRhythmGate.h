@@ -4,6 +4,7 @@
 // position (NaN) it stays open.
 
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 #include <cstdint>
@@ -39,7 +40,7 @@ struct OutputRhythmGate {
             double target = 1.0;
             const double position = kCyclesPerBeat[rate] * ppq;
             if (std::isfinite(position)) {
-                phase = position - std::floor(position);
+                phase = position - floorInline(position);
                 if (!(phase < 1.0)) phase = 0.0; // rounding of a tiny negative position
                 if (phase >= kOpenPart) {
                     const double open = 1.0 - depth;

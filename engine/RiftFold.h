@@ -2,7 +2,7 @@
 
 // The wave folder ("RIFT FOLD"): a sine fold followed by tanh, mixed with the dry signal.
 
-#include "CachedDivisor.h"
+#include "RoadMath.h"
 #include "DspMath.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"

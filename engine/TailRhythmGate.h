@@ -3,7 +3,7 @@
 // The tail rhythm gate: an eight-step gain pattern for the long reverb's wet tail, stepped in
 // proportion to the sequencer's step rate. It runs freely from its own phase.
 
-#include "CachedDivisor.h"
+#include "RoadMath.h"
 #include "DspMath.h"
 #include "ParameterBlock.h"
 

@@ -7,7 +7,6 @@ namespace TarnwellPlugin {
 void TailRhythmGate::prepare(double sr) {
     sampleRate = sr > 0.0 ? sr : 44100.0;
     gainCoefficient = Dsp::onePoleCoefficient(200.0, sampleRate); // 5 ms
-    incrementRate = -1; // the step belongs to the old rate
     reset();
 }
 

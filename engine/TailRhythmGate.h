@@ -25,10 +25,11 @@ struct TailRhythmGate {
     int32_t step = 0;
     int32_t rate = 2;
     bool enabled = false;
-    // The phase step of the last step rate and clamped rate (the rate holds for whole blocks), and
-    // the crossfade's divisor.
+    // The phase step of the last step rate, clamped rate and sample rate (they hold for whole
+    // blocks), and the crossfade's divisor.
     double incrementStepsPerSecond = -1.0;
     int32_t incrementRate = -1;
+    double incrementSampleRate = -1.0;
     double increment = 0.0;
     CachedDivisor smoothDivisor;
 
@@ -42,9 +43,10 @@ struct TailRhythmGate {
     double next(double stepsPerSecond) {
         const int32_t r = rate < 0 ? 0 : (rate > 3 ? 3 : rate);
         // A negative or non-finite rate (no usable tempo) holds the gate where it is.
-        if (!(stepsPerSecond == incrementStepsPerSecond && r == incrementRate)) {
+        if (!(stepsPerSecond == incrementStepsPerSecond && r == incrementRate && sampleRate == incrementSampleRate)) {
             incrementStepsPerSecond = stepsPerSecond;
             incrementRate = r;
+            incrementSampleRate = sampleRate;
             increment = stepsPerSecond > 0.0 && std::isfinite(stepsPerSecond)
                             ? kRateFactors[r] * stepsPerSecond / sampleRate
                             : 0.0;

@@ -366,15 +366,25 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
         // 17.-19. Output gain, declicker, gate, fold and modulation.
         for (int32 i = 0; i < n; ++i) chainX[i] = outputGain.process(chainVolume[i] * chainX[i], outputGainSetting);
-        for (int32 i = 0; i < n; ++i) chainX[i] = static_cast<float>(outputDeclicker.process(chainX[i]));
-        for (int32 i = 0; i < n; ++i) {
-            const int32 s = chunkStart + i;
-            const double ppq =
-                hasPosition ? ctx->projectTimeMusic + quartersPerSample * s : std::numeric_limits<double>::quiet_NaN();
-            chainX[i] = outputGate.process(chainX[i], ppq);
-        }
-        for (int32 i = 0; i < n; ++i) chainX[i] = riftFold.process(chainX[i]);
-        for (int32 i = 0; i < n; ++i) chainX[i] = voidMod.process(chainX[i]);
+        // Stages that are out and at rest let the chunk through untouched (their state included);
+        // the test costs a few operations per chunk instead of a loop over it.
+        if (outputDeclicker.passesThrough())
+            outputDeclicker.lastOutput = chainX[n - 1];
+        else
+            for (int32 i = 0; i < n; ++i) chainX[i] = static_cast<float>(outputDeclicker.process(chainX[i]));
+        if (!outputGate.passesThrough())
+            for (int32 i = 0; i < n; ++i) {
+                const int32 s = chunkStart + i;
+                const double ppq = hasPosition ? ctx->projectTimeMusic + quartersPerSample * s
+                                               : std::numeric_limits<double>::quiet_NaN();
+                chainX[i] = outputGate.process(chainX[i], ppq);
+            }
+        if (!riftFold.passesThrough())
+            for (int32 i = 0; i < n; ++i) chainX[i] = riftFold.process(chainX[i]);
+        if (voidMod.passesThrough())
+            voidMod.advancePhase(n);
+        else
+            for (int32 i = 0; i < n; ++i) chainX[i] = voidMod.process(chainX[i]);
 
         // 20.-24. Stereo, dry returns, meters and the output buses.
         for (int32 i = 0; i < n; ++i) {

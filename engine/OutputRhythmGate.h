@@ -32,6 +32,9 @@ struct OutputRhythmGate {
     void updateParameters(const ParameterBlock& p);
     void updateCoefficient();
 
+    // True when the gate is out and fully open: the samples pass unchanged and the gain stays at 1.
+    bool passesThrough() const { return (!enabled || depth <= 1e-6) && gain == 1.0 && gain + 0.02 * (1.0 - gain) == gain; }
+
     // ppq: the host's musical position of this sample in quarter notes, NaN without one.
     float process(float x, double ppq) {
         if (!enabled || depth <= 1e-6) {

@@ -36,6 +36,15 @@ struct RiftFold {
         return Math::tanh(folded * (0.6366197723675814 + 1.5915494309189535 * a)) / std::sqrt(spread);
     }
 
+    // True when the next samples pass unchanged and leave the state as it is: the fold is out and
+    // none of its glides moves any more (one more step would give the same values, and so would
+    // every step after it).
+    bool passesThrough() const {
+        return smoothedEnable + coefficient * (enable - smoothedEnable) == smoothedEnable &&
+               smoothedAmount + coefficient * (amount - smoothedAmount) == smoothedAmount &&
+               smoothedMix + coefficient * (mix - smoothedMix) == smoothedMix && smoothedMix * smoothedEnable < 1e-6;
+    }
+
     float process(float x) {
         smoothedEnable += coefficient * (enable - smoothedEnable);
         smoothedAmount += coefficient * (amount - smoothedAmount);

@@ -42,11 +42,7 @@ inline double dryReturnLayer(double v, double signal, double velocity) {
 }
 
 // The sub return: tanh((d + 5 d^2) s).
-// A silent sub (between its notes) gives tanh(+-0) = +-0, the argument itself.
-inline double dryReturnSub(double d, double sub) {
-    const double x = (d + 5.0 * d * d) * sub;
-    return x == 0.0 ? x : Math::tanh(x);
-}
+inline double dryReturnSub(double d, double sub) { return Math::tanh((d + 5.0 * d * d) * sub); }
 
 // (kick + wave) + (osc + sub), before the road's "Volume" factor.
 inline float dryReturnSum(const DryReturnInputs& in) {

@@ -4,9 +4,9 @@
 // branch with a fast compressor, tanh saturation and extra hard saturation near the top; in every
 // case a soft ceiling at 0.78 that never lets a sample out above 0.99.
 
-#include "RoadMath.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 

@@ -2,10 +2,10 @@
 
 // The wave folder ("RIFT FOLD"): a sine fold followed by tanh, mixed with the dry signal.
 
-#include "RoadMath.h"
 #include "DspMath.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 

@@ -3,9 +3,9 @@
 // The tail rhythm gate: an eight-step gain pattern for the long reverb's wet tail, stepped in
 // proportion to the sequencer's step rate. It runs freely from its own phase.
 
-#include "RoadMath.h"
 #include "DspMath.h"
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 #include <cstdint>

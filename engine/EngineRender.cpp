@@ -236,8 +236,8 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         directRight = data.outputs[0].channelBuffers32[1];
     }
 
-    // The road in chunks: the sources and the kick bus sample by sample, then the chain after the
-    // bus stage by stage (fixed-size buffers on the stack: no allocation).
+    // The road in chunks: the sources and the kick bus module by module over segments of the chunk,
+    // then the chain after the bus stage by stage (fixed-size buffers on the stack: no allocation).
     constexpr int32 kChunk = 128;
     float chainX[kChunk];
     float chainBus[kChunk];

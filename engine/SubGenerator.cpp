@@ -127,9 +127,13 @@ float SubGenerator::render() {
     const double ca = smoothstep(a);
 
     const double swellDelay = 0.32 * sl * sl;
-    const double b = t > swellDelay ? Dsp::clamp((t - swellDelay) / (0.025 + 0.28 * sl), 0.0, 1.0) : 0.0;
-    const double cs = smoothstep(b);
-    const double contour = ca + sl * (cs - ca);
+    // Without swell the blend adds a zero to ca, which is never -0.
+    double contour = ca;
+    if (sl != 0.0) {
+        const double b = t > swellDelay ? Dsp::clamp((t - swellDelay) / (0.025 + 0.28 * sl), 0.0, 1.0) : 0.0;
+        const double cs = smoothstep(b);
+        contour = ca + sl * (cs - ca);
+    }
 
     const Fast::SinPair sines = Math::sinAndSin2(phase);
     const double s1 = sines.sin;

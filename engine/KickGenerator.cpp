@@ -68,6 +68,11 @@ void KickGenerator::updateParameters(const ParameterBlock& p) {
 float KickGenerator::render() {
     if (!active) return 0.0f;
     const double c = coefficient;
+    if (!(sampleRate == intervalRate)) {
+        intervalRate = sampleRate;
+        sampleInterval = 1.0 / sampleRate;
+    }
+    const double dt = sampleInterval;
     smoothedDrive += c * (settings.drive - smoothedDrive);
     smoothedDecay += c * (settings.decay - smoothedDecay);
     smoothedTransient += c * (settings.transient - smoothedTransient);
@@ -78,11 +83,11 @@ float KickGenerator::render() {
 
     // A zero factor times an envelope in (0, 1] is that same zero: the envelope need not be computed.
     const double drop = settings.pitchDrop;
-    const double f = settings.tune + (drop == 0.0 ? drop : drop * Math::exp(-time / settings.pitchDecay));
-    phase += f / sampleRate;
+    const double f = settings.tune + (drop == 0.0 ? drop : drop * dropEnvelope(time, settings.pitchDecay, dt));
+    phase += phaseStep.divide(f, sampleRate);
     phase -= std::floor(phase);
 
-    const double a = Math::exp(-time / (smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight)));
+    const double a = bodyEnvelope(time, smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight), dt);
     amplitude = a;
 
     noiseState = static_cast<int32_t>(static_cast<uint32_t>(noiseState) * 1664525u + 1013904223u);
@@ -92,7 +97,7 @@ float KickGenerator::render() {
     clickLowpass += h * (0.05 + 0.35 * smoothedClickTone);
     const double clickLevel = 0.55 * smoothedTransient * h;
     const double click =
-        clickLevel == 0.0 ? clickLevel : clickLevel * Math::exp(-time / (0.014 - 0.012 * smoothedTightness));
+        clickLevel == 0.0 ? clickLevel : clickLevel * clickEnvelope(time, 0.014 - 0.012 * smoothedTightness, dt);
 
     // Without body weight the harmonic adds a zero to s1 (never -0: the phase is at least +0); the
     // second sine, sin(2.0 * kTwoPi * phase), comes with the first from one reduction.
@@ -106,14 +111,15 @@ float KickGenerator::render() {
         s1 = sines.sin;
         harmonic = s1 + harmonicLevel * sines.sin2;
     }
-    const double body = Math::tanh(harmonic * (1.0 + 1.8 * smoothedBodyWeight)) * a / (1.0 + 0.35 * smoothedBodyWeight);
+    const double body =
+        bodyNormalization.divide(Math::tanh(harmonic * (1.0 + 1.8 * smoothedBodyWeight)) * a, 1.0 + 0.35 * smoothedBodyWeight);
     const double punchLevel = 0.8 * smoothedPunch;
     const double punch = punchLevel == 0.0 ? punchLevel * s1
-                                           : punchLevel * Math::exp(-time / (0.088 - 0.07 * smoothedTightness)) * s1;
+                                           : punchLevel * punchEnvelope(time, 0.088 - 0.07 * smoothedTightness, dt) * s1;
     const double x = body + punch + click;
     const double y = Math::tanh(x * (1.0 + 7.0 * smoothedDrive));
 
-    time += 1.0 / sampleRate;
+    time += dt;
     if (a < 0.0001) active = false;
     return static_cast<float>(y);
 }

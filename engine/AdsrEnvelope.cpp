@@ -51,7 +51,11 @@ double AdsrEnvelope::next() {
     smoothedDecay += coefficient * (decayTarget - smoothedDecay);
     smoothedSustain += coefficient * (sustainTarget - smoothedSustain);
     smoothedRelease += coefficient * (releaseTarget - smoothedRelease);
-    time += 1.0 / sampleRate;
+    if (!(sampleRate == intervalRate)) {
+        intervalRate = sampleRate;
+        sampleInterval = 1.0 / sampleRate;
+    }
+    time += sampleInterval;
 
     if (smoothedRelease < 0.999999 && time >= 0.002 + 1.998 * smoothedRelease * smoothedRelease &&
         (stage == kAttackStage || stage == kDecayStage || stage == kSustainStage)) {

@@ -30,6 +30,8 @@ struct AdsrEnvelope {
     double coefficient = 1.0;   // until the first prepare
     // Values of the last smoothed decay and rate (the glide settles, so these are rarely recomputed).
     double derivedDecay = -1.0, derivedRate = -1.0, decayPower = 0.0, decayCoefficient = 0.0;
+    // 1 / sampleRate, what the time grows by each sample (cached for the rate it was computed at).
+    double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
     int32_t curve = kExp;
     int32_t stage = kIdle;
 

@@ -8,12 +8,14 @@
 //   times e^(-step / tau), and every kRun samples (and after any other change) it is anchored to the
 //   formula again, so the rounding of the products cannot pile up (at most kRun of them, a relative
 //   error below 1e-13).
+// - GaussianExp and AdvancingSine: the same for e^(-c (t / w)^2) and for sin x.
 // - Reciprocal: x / d as x times 1 / d, the reciprocal kept while d stays exactly the same (within
 //   an ulp of the quotient).
 // Both keep the same members in both builds.
 
 #include "FastMath.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -60,6 +62,96 @@ struct DecayingExp {
         } else {
             (void)stepNow;
             return Math::exp(-t / tauNow);
+        }
+    }
+};
+
+// e^(-c (t / width)^2) along a time t that advances by a fixed step: the ratio of two neighbouring
+// values, e^(-c (2 t step + step^2) / width^2), itself changes by the factor e^(-2 c step^2 / width^2)
+// from one sample to the next. Anchored like DecayingExp (the products' error grows with the square of
+// the run, still below 1e-11).
+struct GaussianExp {
+    static constexpr int32_t kRun = 256;
+
+    double width = std::numeric_limits<double>::quiet_NaN();
+    double step = std::numeric_limits<double>::quiet_NaN();
+    double c = std::numeric_limits<double>::quiet_NaN();
+    double nextT = std::numeric_limits<double>::quiet_NaN();
+    double value = 0.0;
+    double ratio = 0.0;
+    double ratioFactor = 0.0;
+    int32_t remaining = 0;
+
+    double operator()(double t, double widthNow, double stepNow, double cNow) {
+        if constexpr (kFast) {
+            if (remaining > 0 && t == nextT && widthNow == width && stepNow == step && cNow == c) {
+                --remaining;
+                nextT = t + stepNow;
+                value *= ratio;
+                ratio *= ratioFactor;
+                return value;
+            }
+            const double r = t / widthNow;
+            const double v = Math::exp(-cNow * (r * r));
+            if (widthNow > 0.0 && stepNow >= 0.0 && t >= 0.0 && cNow >= 0.0) {
+                width = widthNow;
+                step = stepNow;
+                c = cNow;
+                nextT = t + stepNow;
+                const double q = cNow / (widthNow * widthNow);
+                ratio = Math::exp(-q * (stepNow * (2.0 * t + stepNow)));
+                ratioFactor = Math::exp(-2.0 * q * (stepNow * stepNow));
+                value = v;
+                remaining = kRun - 1;
+            } else {
+                remaining = 0;
+            }
+            return v;
+        } else {
+            (void)stepNow;
+            const double r = t / widthNow;
+            return Math::exp(-cNow * (r * r));
+        }
+    }
+};
+
+// sin x along an x that advances by a fixed step: the sine and cosine turned by the step's each
+// sample, anchored like DecayingExp (also after every wrap of x, which breaks the run).
+struct AdvancingSine {
+    static constexpr int32_t kRun = 256;
+
+    double step = std::numeric_limits<double>::quiet_NaN();
+    double nextX = std::numeric_limits<double>::quiet_NaN();
+    double sine = 0.0, cosine = 1.0, stepSine = 0.0, stepCosine = 1.0;
+    int32_t remaining = 0;
+
+    // sin x; `stepNow` is what x grows by before the next call.
+    double operator()(double x, double stepNow) {
+        if constexpr (kFast) {
+            if (remaining > 0 && x == nextX && stepNow == step) {
+                --remaining;
+                nextX = x + stepNow;
+                const double s = sine * stepCosine + cosine * stepSine;
+                cosine = cosine * stepCosine - sine * stepSine;
+                sine = s;
+                return s;
+            }
+            const double s = Math::sin(x);
+            if (std::fabs(x) <= 1.0e5 && std::fabs(stepNow) <= 1.0e5) {
+                step = stepNow;
+                nextX = x + stepNow;
+                sine = s;
+                cosine = Math::cos(x);
+                stepSine = Math::sin(stepNow);
+                stepCosine = Math::cos(stepNow);
+                remaining = kRun - 1;
+            } else {
+                remaining = 0;
+            }
+            return s;
+        } else {
+            (void)stepNow;
+            return Math::sin(x);
         }
     }
 };

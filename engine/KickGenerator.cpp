@@ -104,10 +104,10 @@ float KickGenerator::render() {
     const double harmonicLevel = 0.16 * smoothedBodyWeight;
     double s1, harmonic;
     if (harmonicLevel == 0.0) {
-        s1 = Math::sin(Dsp::kTwoPi * phase);
+        s1 = oscillator.sin(Dsp::kTwoPi * phase);
         harmonic = s1;
     } else {
-        const Fast::SinPair sines = Math::sinAndSin2(Dsp::kTwoPi * phase);
+        const Fast::SinPair sines = oscillator.sinAndSin2(Dsp::kTwoPi * phase);
         s1 = sines.sin;
         harmonic = s1 + harmonicLevel * sines.sin2;
     }

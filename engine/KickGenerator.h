@@ -45,6 +45,7 @@ struct KickGenerator {
     double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
     // The per-sample exponentials and quotients with inputs that mostly stand still.
     Math::DecayingExp dropEnvelope, bodyEnvelope, clickEnvelope, punchEnvelope;
+    Math::RotatingSine oscillator;
     Math::Reciprocal phaseStep, bodyNormalization;
 
     void prepare(double sr);

@@ -9,6 +9,7 @@
 //   formula again, so the rounding of the products cannot pile up (at most kRun of them, a relative
 //   error below 1e-13).
 // - GaussianExp and AdvancingSine: the same for e^(-c (t / w)^2) and for sin x.
+// - RotatingSine: sin x of a phase angle that grows by small steps.
 // - Reciprocal: x / d as x times 1 / d, the reciprocal kept while d stays exactly the same (within
 //   an ulp of the quotient).
 // Both keep the same members in both builds.
@@ -153,6 +154,62 @@ struct AdvancingSine {
             (void)stepNow;
             return Math::sin(x);
         }
+    }
+};
+
+// sin x and sin 2x of an oscillator's phase angle x, which grows by a small, changing step each
+// sample (and wraps by 2 pi): the sine and cosine are turned by the step x - x(last), its sine and
+// cosine by their series (|step| <= 0.0625: truncation below 1e-17), anchored to the functions every
+// kRun samples and whenever the step is larger. sin 2x is 2 sin x cos x, as in Math::sinAndSin2.
+struct RotatingSine {
+    static constexpr int32_t kRun = 256;
+    static constexpr double kLargestStep = 0.0625;
+
+    double lastX = std::numeric_limits<double>::quiet_NaN();
+    double sine = 0.0, cosine = 1.0;
+    int32_t remaining = 0;
+
+    Fast::SinPair sinAndSin2(double x) {
+        if constexpr (kFast) {
+            const double s = advance(x);
+            return {s, x == 0.0 ? x : 2.0 * s * cosine};
+        } else {
+            return Math::sinAndSin2(x);
+        }
+    }
+    double sin(double x) {
+        if constexpr (kFast) {
+            return advance(x);
+        } else {
+            return Math::sin(x);
+        }
+    }
+
+private:
+    double advance(double x) {
+        double d = x - lastX;
+        if (d < 0.0) d += 6.283185307179586; // the phase wrapped (its 2 pi)
+        if (remaining > 0 && std::fabs(d) <= kLargestStep) {
+            --remaining;
+            lastX = x;
+            const double z = d * d;
+            const double sd = d + d * z * (-1.0 / 6.0 + z * (1.0 / 120.0 + z * (-1.0 / 5040.0)));
+            const double cd = 1.0 + z * (-0.5 + z * (1.0 / 24.0 + z * (-1.0 / 720.0 + z * (1.0 / 40320.0))));
+            const double s = sine * cd + cosine * sd;
+            cosine = cosine * cd - sine * sd;
+            sine = s;
+            return x == 0.0 ? x : s;
+        }
+        const Fast::SinPair direct = {Math::sin(x), 0.0};
+        if (std::fabs(x) <= 1.0e5) {
+            lastX = x;
+            sine = direct.sin;
+            cosine = Math::cos(x);
+            remaining = kRun - 1;
+        } else {
+            remaining = 0;
+        }
+        return direct.sin;
     }
 };
 

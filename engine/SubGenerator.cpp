@@ -140,7 +140,7 @@ float SubGenerator::render() {
         contour = ca + sl * (cs - ca);
     }
 
-    const Fast::SinPair sines = Math::sinAndSin2(phase);
+    const Fast::SinPair sines = oscillator.sinAndSin2(phase);
     const double s1 = sines.sin;
     const double s2 = sines.sin2;
 

@@ -63,6 +63,7 @@ struct SubGenerator {
 
     // The per-sample exponentials and quotients with inputs that mostly stand still.
     Math::DecayingExp dropEnvelope, decayEnvelope, transientEnvelope;
+    Math::RotatingSine oscillator;
     Math::Reciprocal phaseStep, driveNormalization, compressorRatio;
 
 private:

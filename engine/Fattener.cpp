@@ -75,15 +75,8 @@ float Fattener::process(float xf) {
         if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
     }
 
-    // At tone 0 the harmonic adds a zero to sin(phase) (never -0: the phase is at least +0).
-    const double harmonicLevel = 0.16 * smoothedTone;
-    double s;
-    if (harmonicLevel == 0.0) {
-        s = Math::sin(phase);
-    } else {
-        const Fast::SinPair sines = Math::sinAndSin2(phase);
-        s = sines.sin + harmonicLevel * sines.sin2;
-    }
+    const Fast::SinPair sines = Math::sinAndSin2(phase);
+    const double s = sines.sin + 0.16 * smoothedTone * sines.sin2;
     if (smoothedTone != derivedTone) {
         derivedTone = smoothedTone;
         outputPole = Math::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);

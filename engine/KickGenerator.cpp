@@ -99,20 +99,13 @@ float KickGenerator::render() {
     const double click =
         clickLevel == 0.0 ? clickLevel : clickLevel * clickEnvelope(time, 0.014 - 0.012 * smoothedTightness, dt);
 
-    // Without body weight the harmonic adds a zero to s1 (never -0: the phase is at least +0); the
-    // second sine, sin(2.0 * kTwoPi * phase), comes with the first from one reduction.
-    const double harmonicLevel = 0.16 * smoothedBodyWeight;
-    double s1, harmonic;
-    if (harmonicLevel == 0.0) {
-        s1 = oscillator.sin(Dsp::kTwoPi * phase);
-        harmonic = s1;
-    } else {
-        const Fast::SinPair sines = oscillator.sinAndSin2(Dsp::kTwoPi * phase);
-        s1 = sines.sin;
-        harmonic = s1 + harmonicLevel * sines.sin2;
-    }
-    const double body =
-        bodyNormalization.divide(Math::tanh(harmonic * (1.0 + 1.8 * smoothedBodyWeight)) * a, 1.0 + 0.35 * smoothedBodyWeight);
+    // The second: sin(2.0 * kTwoPi * phase), the doubling being exact.
+    const Fast::SinPair sines = oscillator.sinAndSin2(Dsp::kTwoPi * phase);
+    const double s1 = sines.sin;
+    const double s2 = sines.sin2;
+    const double body = bodyNormalization.divide(
+        Math::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a,
+        1.0 + 0.35 * smoothedBodyWeight);
     const double punchLevel = 0.8 * smoothedPunch;
     const double punch = punchLevel == 0.0 ? punchLevel * s1
                                            : punchLevel * punchEnvelope(time, 0.088 - 0.07 * smoothedTightness, dt) * s1;

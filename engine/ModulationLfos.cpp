@@ -55,10 +55,9 @@ void ModulationLfos::loadSettings(const ParameterBlock& p, double sampleRate) {
     }
 }
 
-double ModulationLfos::rawValue(int32_t lfo) const {
-    const int32_t shape = settings.shape[lfo];
+double ModulationLfos::shapeValue(int32_t lfo, int32_t shape, double phaseOffset) const {
     if (shape == kSampleAndHold) return held[lfo];
-    const double x = phase[lfo] + settings.phaseOffset[lfo];
+    const double x = phase[lfo] + phaseOffset;
     switch (shape) {
     case kSquare: return Math::sin(x) < 0.0 ? -1.0 : 1.0;
     case kTriangle: return Math::asinOfSin(x) * 0.6366197723675814;
@@ -66,10 +65,12 @@ double ModulationLfos::rawValue(int32_t lfo) const {
     }
 }
 
+double ModulationLfos::rawValue(int32_t lfo) const {
+    return shapeValue(lfo, settings.shape[lfo], settings.phaseOffset[lfo]);
+}
+
 double ModulationLfos::rawValue(int32_t lfo, const ParameterBlock& p) const {
-    ModulationLfos copy = *this;
-    copy.loadSettings(p, derivedRate[lfo] > 0.0 ? derivedRate[lfo] : 44100.0);
-    return copy.rawValue(lfo);
+    return shapeValue(lfo, p.listIndex(kIds[lfo].shape, 4), p.value(kIds[lfo].phase) * Dsp::kTwoPi);
 }
 
 void ModulationLfos::modulateKickControls(double (&k)[4]) {

@@ -54,6 +54,9 @@ struct ModulationLfos {
     // The unsmoothed shape value of one LFO at its current phase.
     double rawValue(int32_t lfo, const ParameterBlock& p) const;
     double rawValue(int32_t lfo) const;
+
+private:
+    double shapeValue(int32_t lfo, int32_t shape, double phaseOffset) const;
 };
 
 } // namespace TarnwellPlugin

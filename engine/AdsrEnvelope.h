@@ -6,6 +6,7 @@
 #include "ParameterBlock.h"
 
 #include <cstdint>
+#include <limits>
 
 namespace TarnwellPlugin {
 
@@ -32,6 +33,10 @@ struct AdsrEnvelope {
     double derivedDecay = -1.0, derivedRate = -1.0, decayPower = 0.0, decayCoefficient = 0.0;
     // 1 / sampleRate, what the time grows by each sample (cached for the rate it was computed at).
     double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
+    // The attack's and the release's progress per sample for the last smoothed time and rate.
+    // (NaN: equal to nothing, so the first use computes them.)
+    double incrementAttack = std::numeric_limits<double>::quiet_NaN(), incrementRate = 0.0, attackIncrement = 0.0;
+    double incrementRelease = std::numeric_limits<double>::quiet_NaN(), releaseIncrementRate = 0.0, releaseIncrement = 0.0;
     int32_t curve = kExp;
     int32_t stage = kIdle;
 

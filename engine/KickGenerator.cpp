@@ -85,7 +85,14 @@ float KickGenerator::render() {
     const double drop = settings.pitchDrop;
     const double f = settings.tune + (drop == 0.0 ? drop : drop * dropEnvelope(time, settings.pitchDecay, dt));
     phase += phaseStep.divide(f, sampleRate);
-    phase -= std::floor(phase);
+    // phase - floor(phase) without the call for the usual phase in [0, 2) (the x86-64 baseline has
+    // no rounding instruction): 1 or 0 subtracted, -0 turned into +0 as -0 - floor(-0) does.
+    if (phase >= 1.0 && phase < 2.0)
+        phase -= 1.0;
+    else if (phase >= 0.0 && phase < 1.0)
+        phase += 0.0;
+    else
+        phase -= std::floor(phase);
 
     const double a = bodyEnvelope(time, smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight), dt);
     amplitude = a;

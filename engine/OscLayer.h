@@ -7,6 +7,7 @@
 #include "StepRecurrences.h"
 
 #include <cstdint>
+#include <limits>
 
 namespace TarnwellPlugin {
 
@@ -37,7 +38,7 @@ struct OscLayer {
     // 1 / sampleRate, what t grows by each sample (cached for the rate it was computed at).
     double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
     // The attack's filter pole for the last smootherstep value and rate (1 once the attack is over).
-    double poleContour = -1.0, poleRate = -1.0, pole = 0.0;
+    double poleContour = std::numeric_limits<double>::quiet_NaN(), poleRate = 0.0, pole = 0.0;
     // The per-sample exponential and quotients with inputs that mostly stand still.
     Math::DecayingExp decayEnvelope;
     Math::AdvancingSine vibratoSine;

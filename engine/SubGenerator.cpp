@@ -146,7 +146,7 @@ float SubGenerator::render() {
 
     noiseState = noiseState * 1664525u + 1013904223u;
     const double k16 = static_cast<double>((noiseState >> 8) & 0xFFFFu);
-    const double n = 2.0 * k16 / 65535.0 - 1.0;
+    const double n = noiseScale.divide(2.0 * k16, 65535.0) - 1.0;
 
     const double transientLevel = 0.32 * tr * (1.0 - at) * (1.0 - so);
     const double transient =

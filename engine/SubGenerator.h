@@ -64,7 +64,7 @@ struct SubGenerator {
     // The per-sample exponentials and quotients with inputs that mostly stand still.
     Math::DecayingExp dropEnvelope, decayEnvelope, transientEnvelope;
     Math::RotatingSine oscillator;
-    Math::Reciprocal phaseStep, driveNormalization, compressorRatio;
+    Math::Reciprocal phaseStep, driveNormalization, compressorRatio, noiseScale;
 
 private:
     void computeCoefficients();

@@ -121,16 +121,9 @@ double WaveLayer::envelope(uint32_t table, double time, double d) {
 }
 
 double WaveLayer::envelopeNow(uint32_t table, double time, double d, Math::GaussianExp& squared) {
-    constexpr double kLn1000 = 6.907755278982137;
-    if (table <= 6) return squared(time, d, sampleInterval, kLn1000);
-    if (table == 7) return squared(time, 3.0 * d, sampleInterval, kLn1000);
-    double x;
-    if (table == 8) {
-        x = perDecay.divide(time, d);
-    } else {
-        x = Math::pow(perDecay.divide(time, d), 1.3);
-    }
-    return Math::exp(-kLn1000 * x);
+    // The squared-time envelopes of tables 0-7 as envelope() has them, by the recurrence in the fast build.
+    if (table <= 7) return squared(time, table == 7 ? 3.0 * d : d, sampleInterval, 6.907755278982137);
+    return envelope(table, time, d);
 }
 
 double WaveLayer::tableValue(uint32_t table) const {

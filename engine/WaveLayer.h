@@ -53,7 +53,6 @@ struct WaveLayer {
     uint64_t delay = 0;  // samples
     // 1 / sampleRate, what t grows by each sample (cached for the rate it was computed at).
     double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
-    Math::Reciprocal perDecay;
     // The squared-time envelopes of the sounding table and of the one faded out.
     Math::GaussianExp currentEnvelope, previousEnvelope;
 

@@ -74,8 +74,7 @@ double OscLayer::oscillate() {
         break;
     default: value = Math::sin(phase); break;
     }
-    // Without vibrato depth the exponent is a zero and the factor exactly 1 (a branch of its own, so
-    // that the compiler does not compute the vibrato anyway).
+    // Without vibrato depth the exponent is a zero and the factor exactly 1.
     const double vibratoStep = perSample.divide(Dsp::kTwoPi * vibratoRate, sampleRate);
     double vibrato = 1.0;
     if (vibratoDepth != 0.0) vibrato = Math::exp2(vibratoDepth / 12.0 * vibratoSine(vibratoPhase, vibratoStep));

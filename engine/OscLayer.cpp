@@ -72,7 +72,7 @@ double OscLayer::oscillate() {
         noiseState = noiseState * 1664525u + 1013904223u;
         value = static_cast<double>(noiseState) * 4.656612874161595e-10 - 1.0;
         break;
-    default: value = Math::sin(phase); break;
+    default: value = sine.sin(phase); break;
     }
     // Without vibrato depth the exponent is a zero and the factor exactly 1.
     const double vibratoStep = perSample.divide(Dsp::kTwoPi * vibratoRate, sampleRate);

@@ -42,6 +42,7 @@ struct OscLayer {
     // The per-sample exponential and quotients with inputs that mostly stand still.
     Math::DecayingExp decayEnvelope;
     Math::AdvancingSine vibratoSine;
+    Math::RotatingSine sine;
     Math::Reciprocal perSample, sawScale;
 
     OscLayer();

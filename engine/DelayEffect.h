@@ -46,7 +46,8 @@ struct DelayEffect {
 
         double p = static_cast<double>(writeIndex) - smoothedTime;
         if (p < 0.0) p += static_cast<double>(size);
-        uint64_t i = static_cast<uint64_t>(p);
+        // p lies in [0, size): the signed conversion (one instruction) gives the same index.
+        uint64_t i = static_cast<uint64_t>(static_cast<int64_t>(p));
         if (i >= size) i = size - 1; // rounding at the very end of the line
         const double f = p - static_cast<double>(i);
         uint64_t j = i + 1;

@@ -32,6 +32,10 @@ inline double dryReturnBoost(double v) {
 inline double dryReturnLayer(double v, double signal, double velocity) {
     const double boost = dryReturnBoost(v);
     double r = v * signal * velocity;
+    // Without boost the clip adds 0 * (clipped - r): a zero for every finite r (which leaves r as it
+    // is, but for -0, which becomes +0) and NaN for an infinite or NaN r. 0 * (r - r) adds the
+    // same, without the division.
+    if (boost == 0.0) return r + 0.0 * (r - r);
     r = r * (1.0 + 2.0 * boost);
     r = r + boost * (r / (1.0 + 0.12 * std::fabs(r)) - r);
     return r;

@@ -1,6 +1,7 @@
 #include "DenormalGuard.h"
 #include "DryReturns.h"
 #include "DspMath.h"
+#include "RoadMath.h"
 #include "SoundEngineImpl.h"
 
 #include "pluginterfaces/vst/ivstevents.h"
@@ -235,20 +236,55 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         directRight = data.outputs[0].channelBuffers32[1];
     }
 
-    for (int32 s = 0; s < numSamples; ++s) {
-        // 1. Position, steps, notes, "Frequency" points.
-        double ppq = std::numeric_limits<double>::quiet_NaN();
-        if (hasPosition) ppq = ctx->projectTimeMusic + quartersPerSample * s;
-        if (sequencerSteps) {
+    // The road in chunks: the sources and the kick bus module by module over segments of the chunk,
+    // then the chain after the bus stage by stage (fixed-size buffers on the stack: no allocation).
+    constexpr int32 kChunk = 128;
+    float chainX[kChunk];
+    float chainBus[kChunk];
+    float chainVolume[kChunk];
+    float chainDry[kChunk];
+    float chainKick[kChunk];
+    float chainWave[kChunk];
+    float chainOsc[kChunk];
+    float chainSub[kChunk];
+    double chainKickAmplitude[kChunk];
+    double chainEnvelope[kChunk];
+    double kickControls[4][kChunk];
+    // A step that ended a segment fired on the next segment's first sample.
+    bool pendingFires = false;
+    bool pendingMainFired = false;
+    bool pendingSubFired = false;
+    // The step clocks of sample s (each called once per sample, in order).
+    auto sequencerFires = [&](int32 s, bool& mainFired, bool& subFired) {
+        mainFired = subFired = false;
+        if (!sequencerSteps) return;
+        if (hasPosition) {
+            const double ppq = ctx->projectTimeMusic + quartersPerSample * s;
+            const auto absolute = static_cast<int64_t>(floorInline(4.0 * ppq + 1e-9));
+            mainFired = sequencer.main.positionFires(absolute);
+            subFired = sequencer.sub.positionFires(absolute);
+        } else {
+            mainFired = sequencer.main.countdownFires();
+            subFired = sequencer.sub.countdownFires();
+        }
+    };
+    for (int32 chunkStart = 0; chunkStart < numSamples; chunkStart += kChunk) {
+        const int32 chunkEnd = std::min(numSamples, chunkStart + kChunk);
+        // The sources and the kick bus in segments without events: a step, a note or a "Frequency"
+        // point opens a new segment at its sample. Within a segment no source depends on another
+        // in the same sample but through values kept per sample here, so each runs over the whole
+        // segment in its own loop (the same calls in the same order for each module, so the same
+        // samples), free to overlap its samples.
+        for (int32 s = chunkStart; s < chunkEnd;) {
+            // 1. Steps, notes and "Frequency" points of the segment's first sample.
             bool mainFired = false;
             bool subFired = false;
-            if (hasPosition) {
-                const auto absolute = static_cast<int64_t>(std::floor(4.0 * ppq + 1e-9));
-                mainFired = sequencer.main.positionFires(absolute);
-                subFired = sequencer.sub.positionFires(absolute);
+            if (pendingFires) {
+                mainFired = pendingMainFired;
+                subFired = pendingSubFired;
+                pendingFires = false;
             } else {
-                mainFired = sequencer.main.countdownFires();
-                subFired = sequencer.sub.countdownFires();
+                sequencerFires(s, mainFired, subFired);
             }
             if (mainFired) {
                 const double value = sequencer.steps[sequencer.main.currentStep];
@@ -266,114 +302,182 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
                 else
                     subRelease();
             }
-        }
-        while (events.present && events.current.sampleOffset <= s) {
-            const Event& e = events.current;
-            if (e.type == Event::kNoteOnEvent && e.noteOn.velocity > 0.0f) {
-                trigger(std::min(static_cast<double>(e.noteOn.velocity), 1.0));
-            } else if (e.type == Event::kNoteOffEvent || e.type == Event::kNoteOnEvent) {
-                gateOff();
-                if (!subSequencerOn) subRelease();
+            while (events.present && events.current.sampleOffset <= s) {
+                const Event& e = events.current;
+                if (e.type == Event::kNoteOnEvent && e.noteOn.velocity > 0.0f) {
+                    trigger(std::min(static_cast<double>(e.noteOn.velocity), 1.0));
+                } else if (e.type == Event::kNoteOffEvent || e.type == Event::kNoteOnEvent) {
+                    gateOff();
+                    if (!subSequencerOn) subRelease();
+                }
+                events.fetch();
             }
-            events.fetch();
+            while (frequency.queue && frequency.nextOffset <= s) {
+                applyFrequency(*this, frequency.nextValue);
+                ++frequency.index;
+                frequency.fetch(numSamples);
+            }
+
+            // The segment runs to the next sample with an event (its step clocks taken here, once
+            // per sample as always, and kept for it).
+            int32 e = s + 1;
+            for (; e < chunkEnd; ++e) {
+                if ((events.present && events.current.sampleOffset <= e) || (frequency.queue && frequency.nextOffset <= e))
+                    break;
+                bool m = false, u = false;
+                sequencerFires(e, m, u);
+                if (m || u) {
+                    pendingFires = true;
+                    pendingMainFired = m;
+                    pendingSubFired = u;
+                    break;
+                }
+            }
+            const int32 b = s - chunkStart; // the segment in the chunk's buffers: [b, b + count)
+            const int32 count = e - s;
+
+            // 2. LFOs and the kick's per-sample values.
+            for (int32 i = b; i < b + count; ++i) {
+                double k[4];
+                lfos.modulateKickControls(k);
+                kickControls[0][i] = 30.0 + 50.0 * k[0];
+                kickControls[1][i] = 0.08 + 1.12 * k[1];
+                kickControls[2][i] = 220.0 * k[2];
+                kickControls[3][i] = 0.003 + 0.117 * k[3];
+                // 22. LFO phases.
+                lfos.advance();
+            }
+
+            // 4. Sources.
+            for (int32 i = b; i < b + count; ++i) {
+                kick.setModulatedSettings(kickControls[0][i], kickControls[1][i], kickControls[2][i], kickControls[3][i]);
+                chainKick[i] = kick.render();
+                chainKickAmplitude[i] = kick.amplitude;
+            }
+            for (int32 i = b; i < b + count; ++i) chainWave[i] = wave.render();
+            for (int32 i = b; i < b + count; ++i) chainOsc[i] = osc.render();
+
+            // 5. Sub path.
+            const auto subVelocity = static_cast<float>(subTriggerVelocity);
+            for (int32 i = b; i < b + count; ++i) {
+                const float subSignal = sub.render() * subVelocity;
+                chainSub[i] = static_cast<float>(subDeclicker.process(subSignal));
+            }
+
+            // 6.-8. Envelope and kick bus, with 3. the ramps of the volume and the mixes.
+            for (int32 i = b; i < b + count; ++i) chainEnvelope[i] = envelope.next();
+            for (int32 i = b; i < b + count; ++i) {
+                double r[kRampSubMix + 1];
+                for (int32_t j = 0; j <= kRampSubMix; ++j) r[j] = ramps[j].advance();
+                const double subMix = r[kRampSubMix];
+                const double softClip = Dsp::clamp(5.882352941176469 * subMix - 4.882352941176469, 0.0, 1.0);
+                const double subGain = subMix <= 0.83 ? subMix * 1.2048192771084338 : 1.0 + 1.5 * softClip;
+                double subOut = chainSub[i] * subGain;
+                if (softClip > 0.0) subOut = subOut / (1.0 + 0.42 * softClip * std::fabs(subOut));
+
+                const auto layered = static_cast<float>(chainWave[i] * r[kRampWaveMix] +
+                                                        chainKick[i] * r[kRampKickMix] +
+                                                        chainOsc[i] * 0.75 * r[kRampOscMix]);
+                const auto filtered = static_cast<float>(kickFilter.process(layered));
+                capture.addReduction(kickFilter.reductionDb());
+                const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * chainEnvelope[i]));
+                chainBus[i] = static_cast<float>(static_cast<float>(subOut) + static_cast<float>(kickBus));
+                chainVolume[i] = static_cast<float>(0.2 * r[kRampVolume]);
+            }
+
+            // 9.-11. Fattener, rumble and the pre-effects sum.
+            for (int32 i = b; i < b + count; ++i) chainX[i] = fattener.process(chainBus[i]);
+            for (int32 i = b; i < b + count; ++i) {
+                const float bus = chainBus[i];
+                const float rum = rumble.process(bus, chainKickAmplitude[i]);
+                chainX[i] = chainX[i] + 0.78f * bus + 0.72f * rum;
+            }
+
+            // 21. The dry returns, from the segment's sources and velocity.
+            for (int32 i = b; i < b + count; ++i) {
+                const double kickReturn = ramps[kRampKickDryReturn].advance();
+                const double waveReturn = ramps[kRampWaveDryReturn].advance();
+                const double oscReturn = ramps[kRampOscDryReturn].advance();
+                const double subReturn = ramps[kRampSubDryReturn].advance();
+                chainDry[i] = dryReturnSum({chainKick[i], chainWave[i], chainOsc[i], chainSub[i], triggerVelocity,
+                                            kickReturn, waveReturn, oscReturn, subReturn}) *
+                              chainVolume[i];
+            }
+            s = e;
         }
-        while (frequency.queue && frequency.nextOffset <= s) {
-            applyFrequency(*this, frequency.nextValue);
-            ++frequency.index;
-            frequency.fetch(numSamples);
-        }
+        const int32 n = chunkEnd - chunkStart;
 
-        // 2. LFOs and the kick's per-sample values.
-        double k[4];
-        lfos.modulateKickControls(k);
-        kick.setModulatedSettings(30.0 + 50.0 * k[0], 0.08 + 1.12 * k[1], 220.0 * k[2], 0.003 + 0.117 * k[3]);
-
-        // 3. Ramps of the mixes and dry returns.
-        double r[kRampCount];
-        for (int32_t i = 0; i <= kRampSubDryReturn; ++i) r[i] = ramps[i].advance();
-
-        // 4. Sources.
-        const float kickOut = kick.render();
-        const float waveOut = wave.render();
-        const float oscOut = osc.render();
-
-        // 5. Sub path.
-        float subSignal = sub.render() * static_cast<float>(subTriggerVelocity);
-        subSignal = static_cast<float>(subDeclicker.process(subSignal));
-        const double subMix = r[kRampSubMix];
-        const double softClip = Dsp::clamp(5.882352941176469 * subMix - 4.882352941176469, 0.0, 1.0);
-        const double subGain = subMix <= 0.83 ? subMix * 1.2048192771084338 : 1.0 + 1.5 * softClip;
-        double subOut = subSignal * subGain;
-        if (softClip > 0.0) subOut = subOut / (1.0 + 0.42 * softClip * std::fabs(subOut));
-
-        // 6.-8. Envelope and kick bus.
-        const double env = envelope.next();
-        const auto layered = static_cast<float>(waveOut * r[kRampWaveMix] + kickOut * r[kRampKickMix] +
-                                                oscOut * 0.75 * r[kRampOscMix]);
-        const auto filtered = static_cast<float>(kickFilter.process(layered));
-        const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * env));
-        const auto bus = static_cast<float>(static_cast<float>(subOut) + static_cast<float>(kickBus));
-
-        // 9.-11. Fattener, rumble and the pre-effects sum.
-        const float fat = fattener.process(bus);
-        capture.addReduction(kickFilter.reductionDb());
-        const float rum = rumble.process(bus, kick.amplitude);
-        float x = fat + 0.78f * bus + 0.72f * rum;
-
-        // 12.-15. Tail gate, delay, ambience and long reverb.
-        const double tailGain = tailGate.next(stepsPerSecond);
-        x = delay.process(x);
-        x = ambience.process(x);
-        x = longReverb.process(x, tailGain);
+        // 12.-15. Tail gate, delay, ambience and long reverb. Every stage depends only on its input
+        // and its own state, so running each over the chunk gives the same samples as running the
+        // chain sample by sample, with each stage's short loop free to overlap its samples.
+        for (int32 i = 0; i < n; ++i) chainX[i] = delay.process(chainX[i]);
+        for (int32 i = 0; i < n; ++i) chainX[i] = ambience.process(chainX[i]);
+        for (int32 i = 0; i < n; ++i) chainX[i] = longReverb.process(chainX[i], tailGate.next(stepsPerSecond));
 
         // 16. Main filter.
-        r[kRampFilterCutoff] = ramps[kRampFilterCutoff].advance();
-        r[kRampFilterResonance] = ramps[kRampFilterResonance].advance();
-        if (!(r[kRampFilterCutoff] == cutoffRampValue)) {
-            cutoffRampValue = r[kRampFilterCutoff];
-            cutoffHz = logCutoffToPlain(cutoffRampValue);
+        for (int32 i = 0; i < n; ++i) {
+            const double cutoffRamp = ramps[kRampFilterCutoff].advance();
+            const double resonanceRamp = ramps[kRampFilterResonance].advance();
+            if (!(cutoffRamp == cutoffRampValue)) {
+                cutoffRampValue = cutoffRamp;
+                cutoffHz = logCutoffToPlain(cutoffRampValue);
+            }
+            mainFilter.setCutoffAndResonance(cutoffHz, resonanceRamp);
+            chainX[i] = mainFilter.process(chainX[i]);
         }
-        mainFilter.setCutoffAndResonance(cutoffHz, r[kRampFilterResonance]);
-        x = mainFilter.process(x);
 
         // 17.-19. Output gain, declicker, gate, fold and modulation.
-        const auto volume = static_cast<float>(0.2 * r[kRampVolume]);
-        x = outputGain.process(volume * x, outputGainSetting);
-        x = static_cast<float>(outputDeclicker.process(x));
-        x = outputGate.process(x, ppq);
-        x = riftFold.process(x);
-        x = voidMod.process(x);
+        for (int32 i = 0; i < n; ++i) chainX[i] = outputGain.process(chainVolume[i] * chainX[i], outputGainSetting);
+        // Stages that are out and at rest let the chunk through untouched (their state included);
+        // the test costs a few operations per chunk instead of a loop over it.
+        if (outputDeclicker.passesThrough())
+            outputDeclicker.lastOutput = chainX[n - 1];
+        else
+            for (int32 i = 0; i < n; ++i) chainX[i] = static_cast<float>(outputDeclicker.process(chainX[i]));
+        if (!outputGate.passesThrough())
+            for (int32 i = 0; i < n; ++i) {
+                const int32 s = chunkStart + i;
+                const double ppq = hasPosition ? ctx->projectTimeMusic + quartersPerSample * s
+                                               : std::numeric_limits<double>::quiet_NaN();
+                chainX[i] = outputGate.process(chainX[i], ppq);
+            }
+        if (!riftFold.passesThrough())
+            for (int32 i = 0; i < n; ++i) chainX[i] = riftFold.process(chainX[i]);
+        if (voidMod.passesThrough())
+            voidMod.advancePhase(n);
+        else
+            for (int32 i = 0; i < n; ++i) chainX[i] = voidMod.process(chainX[i]);
 
-        // 20.-21. Stereo and dry returns.
-        float left = x;
-        float right = x;
-        stereo.process(x, bus, left, right);
-        const float dry = dryReturnSum({kickOut, waveOut, oscOut, subSignal, triggerVelocity, r[kRampKickDryReturn],
-                                        r[kRampWaveDryReturn], r[kRampOscDryReturn], r[kRampSubDryReturn]}) *
-                          volume;
-        left += dry;
-        right += dry;
-        // The host must never receive a non-finite sample.
-        if (!std::isfinite(left)) left = 0.0f;
-        if (!std::isfinite(right)) right = 0.0f;
+        // 20.-24. Stereo, dry returns, meters and the output buses.
+        for (int32 i = 0; i < n; ++i) {
+            const int32 s = chunkStart + i;
+            const float x = chainX[i];
+            float left = x;
+            float right = x;
+            stereo.process(x, chainBus[i], left, right);
+            const float dry = chainDry[i];
+            left += dry;
+            right += dry;
+            // The host must never receive a non-finite sample.
+            if (!std::isfinite(left)) left = 0.0f;
+            if (!std::isfinite(right)) right = 0.0f;
 
-        // 22.-23. Meters and LFO phases.
-        capture.addSample(left, right);
-        blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
-        lfos.advance();
+            capture.addSample(left, right);
+            blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
 
-        // 24. Every channel of every bus: even channels left, odd channels right.
-        if (directLeft) {
-            directLeft[s] = left;
-            directRight[s] = right;
-            continue;
-        }
-        for (int32 b = 0; b < data.numOutputs; ++b) {
-            const AudioBusBuffers& busBuffers = data.outputs[b];
-            if (!busBuffers.channelBuffers32) continue;
-            for (int32 c = 0; c < busBuffers.numChannels; ++c) {
-                Sample32* channel = busBuffers.channelBuffers32[c];
-                if (channel) channel[s] = (c & 1) ? right : left;
+            // Every channel of every bus: even channels left, odd channels right.
+            if (directLeft) {
+                directLeft[s] = left;
+                directRight[s] = right;
+                continue;
+            }
+            for (int32 b = 0; b < data.numOutputs; ++b) {
+                const AudioBusBuffers& busBuffers = data.outputs[b];
+                if (!busBuffers.channelBuffers32) continue;
+                for (int32 c = 0; c < busBuffers.numChannels; ++c) {
+                    Sample32* channel = busBuffers.channelBuffers32[c];
+                    if (channel) channel[s] = (c & 1) ? right : left;
+                }
             }
         }
     }

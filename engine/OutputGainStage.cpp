@@ -37,7 +37,7 @@ void OutputGainStage::updateSettingConstants(double s) {
     const double b = Dsp::clamp(1.4 * s - 0.4, 0.0, 1.0);
     drive = std::pow(10.0, 1.5 * b); // up to +30 dB into the saturation
     threshold = 0.82 - 0.61 * std::pow(b, 0.72);
-    ratioDivisor = 1.0 + 31.0 * std::pow(b, 1.25);
+    ratioDivisor.set(1.0 + 31.0 * std::pow(b, 1.25));
     saturation = 1.0 + 5.5 * b * b;
     invTanhSaturation = 1.0 / std::tanh(saturation);
     hardness = Dsp::clamp(5.555555555555555 * b - 4.555555555555555, 0.0, 1.0); // from b = 0.82 up

@@ -6,6 +6,7 @@
 
 #include "FastMath.h"
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 
@@ -27,8 +28,9 @@ struct OutputGainStage {
     double peakAttack = 0.0, peakRelease = 0.0, gainRecover = 0.0, gainClamp = 0.0;
     double cachedSetting = -1.0;
     double plainGain = 1.0;
-    double drive = 1.0, threshold = 0.82, ratioDivisor = 1.0, saturation = 1.0, invTanhSaturation = 1.0,
+    double drive = 1.0, threshold = 0.82, saturation = 1.0, invTanhSaturation = 1.0,
            hardness = 0.0;
+    CachedDivisor ratioDivisor;
     bool driveBranch = false;
 
     OutputGainStage() { prepare(44100.0); }
@@ -40,7 +42,7 @@ struct OutputGainStage {
     static float softCeiling(float y) {
         const float m = std::fabs(y);
         if (!(m > 0.78f)) return y;
-        const float bent = std::fmin(0.78f + 0.21000004f * Math::tanh(4.761904f * m - 3.714285f), 0.99f);
+        const float bent = minWithBound(0.78f + 0.21000004f * Math::tanh(4.761904f * m - 3.714285f), 0.99f);
         return y < 0.0f ? -bent : bent;
     }
 
@@ -59,7 +61,7 @@ struct OutputGainStage {
             peakFollower = au + (peakFollower - au) * (au > peakFollower ? peakAttack : peakRelease);
             double G = 1.0;
             if (peakFollower > threshold)
-                G = ((peakFollower - threshold) / ratioDivisor + threshold) / std::fmax(peakFollower, 1e-9);
+                G = (ratioDivisor.divide(peakFollower - threshold) + threshold) / maxWithBound(peakFollower, 1e-9);
             gainFollower = G + (gainFollower - G) * (G >= gainFollower ? gainRecover : gainClamp);
             y = Math::tanh(u * saturation * gainFollower) * invTanhSaturation;
             if (hardness > 0.0) y = y + hardness * (Math::tanh(y * (2.0 + 10.0 * hardness)) - y);

@@ -4,6 +4,7 @@
 // position (NaN) it stays open.
 
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 #include <cstdint>
@@ -31,6 +32,9 @@ struct OutputRhythmGate {
     void updateParameters(const ParameterBlock& p);
     void updateCoefficient();
 
+    // True when the gate is out and fully open: the samples pass unchanged and the gain stays at 1.
+    bool passesThrough() const { return (!enabled || depth <= 1e-6) && gain == 1.0 && gain + 0.02 * (1.0 - gain) == gain; }
+
     // ppq: the host's musical position of this sample in quarter notes, NaN without one.
     float process(float x, double ppq) {
         if (!enabled || depth <= 1e-6) {
@@ -39,7 +43,7 @@ struct OutputRhythmGate {
             double target = 1.0;
             const double position = kCyclesPerBeat[rate] * ppq;
             if (std::isfinite(position)) {
-                phase = position - std::floor(position);
+                phase = position - floorInline(position);
                 if (!(phase < 1.0)) phase = 0.0; // rounding of a tiny negative position
                 if (phase >= kOpenPart) {
                     const double open = 1.0 - depth;

@@ -64,6 +64,9 @@ struct Declicker {
     void request() { requested = true; }
     bool running() const { return position < totalLength; }
 
+    // Idle and no fade requested: every sample passes as it is (the caller keeps lastOutput).
+    bool passesThrough() const { return !requested && position >= totalLength; }
+
     // The held output fades out over the first third, then the new input fades in.
     double process(double x) {
         if (requested) {

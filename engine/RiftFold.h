@@ -5,6 +5,7 @@
 #include "DspMath.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 
@@ -21,7 +22,8 @@ struct RiftFold {
     double mix = 0.0;
     // The fold's amount-dependent factors for the last smoothed amount (the glide settles).
     double foldAmount = -1.0;
-    double foldSpread = 1.0, foldGain = 0.6366197723675814, foldNormalizer = 1.0;
+    double foldSpread = 1.0, foldGain = 0.6366197723675814;
+    CachedDivisor foldNormalizer; // sqrt(foldSpread)
 
     void prepare(double sr);
     void reset();
@@ -34,6 +36,15 @@ struct RiftFold {
         return Math::tanh(folded * (0.6366197723675814 + 1.5915494309189535 * a)) / std::sqrt(spread);
     }
 
+    // True when the next samples pass unchanged and leave the state as it is: the fold is out and
+    // none of its glides moves any more (one more step would give the same values, and so would
+    // every step after it).
+    bool passesThrough() const {
+        return smoothedEnable + coefficient * (enable - smoothedEnable) == smoothedEnable &&
+               smoothedAmount + coefficient * (amount - smoothedAmount) == smoothedAmount &&
+               smoothedMix + coefficient * (mix - smoothedMix) == smoothedMix && smoothedMix * smoothedEnable < 1e-6;
+    }
+
     float process(float x) {
         smoothedEnable += coefficient * (enable - smoothedEnable);
         smoothedAmount += coefficient * (amount - smoothedAmount);
@@ -44,11 +55,11 @@ struct RiftFold {
             foldAmount = smoothedAmount;
             foldSpread = 1.0 + 13.0 * foldAmount;
             foldGain = 0.6366197723675814 + 1.5915494309189535 * foldAmount;
-            foldNormalizer = std::sqrt(foldSpread);
+            foldNormalizer.set(std::sqrt(foldSpread));
         }
         // fold(x, smoothedAmount), with its factors taken from the cache.
         const double folded = Math::asinOfSin(x * (Dsp::kPi * 0.5) * foldSpread);
-        const double y = Math::tanh(folded * foldGain) / foldNormalizer;
+        const double y = foldNormalizer.divide(Math::tanh(folded * foldGain));
         return static_cast<float>(x + w * (y - x));
     }
 };

@@ -5,6 +5,7 @@
 
 #include "DspMath.h"
 #include "ParameterBlock.h"
+#include "RoadMath.h"
 
 #include <cmath>
 #include <cstdint>
@@ -24,6 +25,13 @@ struct TailRhythmGate {
     int32_t step = 0;
     int32_t rate = 2;
     bool enabled = false;
+    // The phase step of the last step rate, clamped rate and sample rate (they hold for whole
+    // blocks), and the crossfade's divisor.
+    double incrementStepsPerSecond = -1.0;
+    int32_t incrementRate = -1;
+    double incrementSampleRate = -1.0;
+    double increment = 0.0;
+    CachedDivisor smoothDivisor;
 
     void prepare(double sr);
     void reset();
@@ -35,9 +43,14 @@ struct TailRhythmGate {
     double next(double stepsPerSecond) {
         const int32_t r = rate < 0 ? 0 : (rate > 3 ? 3 : rate);
         // A negative or non-finite rate (no usable tempo) holds the gate where it is.
-        const double increment = stepsPerSecond > 0.0 && std::isfinite(stepsPerSecond)
-                                     ? kRateFactors[r] * stepsPerSecond / sampleRate
-                                     : 0.0;
+        if (!(stepsPerSecond == incrementStepsPerSecond && r == incrementRate && sampleRate == incrementSampleRate)) {
+            incrementStepsPerSecond = stepsPerSecond;
+            incrementRate = r;
+            incrementSampleRate = sampleRate;
+            increment = stepsPerSecond > 0.0 && std::isfinite(stepsPerSecond)
+                            ? kRateFactors[r] * stepsPerSecond / sampleRate
+                            : 0.0;
+        }
         phase += increment;
         if (!(phase < 1.0)) {
             // Whole steps are taken at once, so an absurd tempo cannot make this loop for ever.
@@ -52,7 +65,7 @@ struct TailRhythmGate {
         if (enabled && depth > 0.0) {
             target = level(step);
             if (smooth > 0.0 && phase < smooth) {
-                const double u = phase / smooth;
+                const double u = smoothDivisor.divideBy(phase, smooth);
                 const double previous = level(step + 7);
                 target = previous + (target - previous) * u * u * (3.0 - 2.0 * u);
             }

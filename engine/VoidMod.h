@@ -8,6 +8,7 @@
 #include "ParameterBlock.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace TarnwellPlugin {
 
@@ -31,6 +32,29 @@ struct VoidMod {
 
     static double frequencyHz(double normalizedRate) { return 0.15 * std::exp2(9.643856189774725 * normalizedRate); }
 
+    // True when the modulation is out and none of its glides moves any more: the samples pass
+    // unchanged and only the phase runs on (advancePhase).
+    bool passesThrough() const {
+        return smoothedEnable + coefficient * (enable - smoothedEnable) == smoothedEnable &&
+               smoothedRate + coefficient * (rate - smoothedRate) == smoothedRate &&
+               smoothedDepth + coefficient * (depth - smoothedDepth) == smoothedDepth && smoothedRate == incrementRate &&
+               std::fabs(smoothedDepth * smoothedEnable) <= 0x1p-54;
+    }
+
+    // The phase steps of `samples` samples, as process takes them.
+    void advancePhase(int32_t samples) {
+        for (int32_t i = 0; i < samples; ++i) stepPhase();
+    }
+
+    void stepPhase() {
+        phase += increment;
+        if (phase >= Dsp::kTwoPi) {
+            phase -= Dsp::kTwoPi;
+            // At a tiny sample rate one step can exceed a whole turn.
+            if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
+        }
+    }
+
     float process(float x) {
         smoothedEnable += coefficient * (enable - smoothedEnable);
         smoothedRate += coefficient * (rate - smoothedRate);
@@ -39,12 +63,7 @@ struct VoidMod {
             incrementRate = smoothedRate;
             increment = Dsp::kTwoPi * frequencyHz(smoothedRate) / sampleRate;
         }
-        phase += increment;
-        if (phase >= Dsp::kTwoPi) {
-            phase -= Dsp::kTwoPi;
-            // At a tiny sample rate one step can exceed a whole turn.
-            if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
-        }
+        stepPhase();
         const double d = smoothedDepth * smoothedEnable;
         // At a depth this small both (1 - d) and the sum round to exactly 1: x passes unchanged.
         if (std::fabs(d) <= 0x1p-54) return x;

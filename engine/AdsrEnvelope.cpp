@@ -51,7 +51,11 @@ double AdsrEnvelope::next() {
     smoothedDecay += coefficient * (decayTarget - smoothedDecay);
     smoothedSustain += coefficient * (sustainTarget - smoothedSustain);
     smoothedRelease += coefficient * (releaseTarget - smoothedRelease);
-    time += 1.0 / sampleRate;
+    if (!(sampleRate == intervalRate)) {
+        intervalRate = sampleRate;
+        sampleInterval = 1.0 / sampleRate;
+    }
+    time += sampleInterval;
 
     if (smoothedRelease < 0.999999 && time >= 0.002 + 1.998 * smoothedRelease * smoothedRelease &&
         (stage == kAttackStage || stage == kDecayStage || stage == kSustainStage)) {
@@ -73,7 +77,12 @@ double AdsrEnvelope::next() {
         level = 0.0;
         return 0.0;
     case kAttackStage:
-        attackProgress += 1.0 / (std::max(smoothedAttack, 1.0 / sampleRate) * sampleRate);
+        if (!(smoothedAttack == incrementAttack && sampleRate == incrementRate)) {
+            incrementAttack = smoothedAttack;
+            incrementRate = sampleRate;
+            attackIncrement = 1.0 / (std::max(smoothedAttack, 1.0 / sampleRate) * sampleRate);
+        }
+        attackProgress += attackIncrement;
         level = shape(curve, std::min(attackProgress, 1.0));
         if (attackProgress >= 1.0) {
             level = 1.0;
@@ -100,7 +109,12 @@ double AdsrEnvelope::next() {
         level = sustainLevel;
         break;
     case kReleaseStage:
-        releaseProgress += 1.0 / ((0.05 * smoothedRelease + 0.0005) * sampleRate);
+        if (!(smoothedRelease == incrementRelease && sampleRate == releaseIncrementRate)) {
+            incrementRelease = smoothedRelease;
+            releaseIncrementRate = sampleRate;
+            releaseIncrement = 1.0 / ((0.05 * smoothedRelease + 0.0005) * sampleRate);
+        }
+        releaseProgress += releaseIncrement;
         level = std::max(1.0 - shape(curve, std::min(releaseProgress, 1.0)), 0.0) * releaseStartLevel;
         if (releaseProgress >= 1.0) {
             level = 0.0;

@@ -6,6 +6,7 @@
 #include "ParameterBlock.h"
 
 #include <cstdint>
+#include <limits>
 
 namespace TarnwellPlugin {
 
@@ -30,6 +31,12 @@ struct AdsrEnvelope {
     double coefficient = 1.0;   // until the first prepare
     // Values of the last smoothed decay and rate (the glide settles, so these are rarely recomputed).
     double derivedDecay = -1.0, derivedRate = -1.0, decayPower = 0.0, decayCoefficient = 0.0;
+    // 1 / sampleRate, what the time grows by each sample (cached for the rate it was computed at).
+    double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
+    // The attack's and the release's progress per sample for the last smoothed time and rate.
+    // (NaN: equal to nothing, so the first use computes them.)
+    double incrementAttack = std::numeric_limits<double>::quiet_NaN(), incrementRate = 0.0, attackIncrement = 0.0;
+    double incrementRelease = std::numeric_limits<double>::quiet_NaN(), releaseIncrementRate = 0.0, releaseIncrement = 0.0;
     int32_t curve = kExp;
     int32_t stage = kIdle;
 

@@ -68,6 +68,11 @@ void KickGenerator::updateParameters(const ParameterBlock& p) {
 float KickGenerator::render() {
     if (!active) return 0.0f;
     const double c = coefficient;
+    if (!(sampleRate == intervalRate)) {
+        intervalRate = sampleRate;
+        sampleInterval = 1.0 / sampleRate;
+    }
+    const double dt = sampleInterval;
     smoothedDrive += c * (settings.drive - smoothedDrive);
     smoothedDecay += c * (settings.decay - smoothedDecay);
     smoothedTransient += c * (settings.transient - smoothedTransient);
@@ -78,11 +83,18 @@ float KickGenerator::render() {
 
     // A zero factor times an envelope in (0, 1] is that same zero: the envelope need not be computed.
     const double drop = settings.pitchDrop;
-    const double f = settings.tune + (drop == 0.0 ? drop : drop * Math::exp(-time / settings.pitchDecay));
-    phase += f / sampleRate;
-    phase -= std::floor(phase);
+    const double f = settings.tune + (drop == 0.0 ? drop : drop * dropEnvelope(time, settings.pitchDecay, dt));
+    phase += phaseStep.divide(f, sampleRate);
+    // phase - floor(phase) without the call for the usual phase in [0, 2) (the x86-64 baseline has
+    // no rounding instruction): 1 or 0 subtracted, -0 turned into +0 as -0 - floor(-0) does.
+    if (phase >= 1.0 && phase < 2.0)
+        phase -= 1.0;
+    else if (phase >= 0.0 && phase < 1.0)
+        phase += 0.0;
+    else
+        phase -= std::floor(phase);
 
-    const double a = Math::exp(-time / (smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight)));
+    const double a = bodyEnvelope(time, smoothedDecay * (1.0 + 0.55 * smoothedBodyWeight), dt);
     amplitude = a;
 
     noiseState = static_cast<int32_t>(static_cast<uint32_t>(noiseState) * 1664525u + 1013904223u);
@@ -92,21 +104,22 @@ float KickGenerator::render() {
     clickLowpass += h * (0.05 + 0.35 * smoothedClickTone);
     const double clickLevel = 0.55 * smoothedTransient * h;
     const double click =
-        clickLevel == 0.0 ? clickLevel : clickLevel * Math::exp(-time / (0.014 - 0.012 * smoothedTightness));
+        clickLevel == 0.0 ? clickLevel : clickLevel * clickEnvelope(time, 0.014 - 0.012 * smoothedTightness, dt);
 
     // The second: sin(2.0 * kTwoPi * phase), the doubling being exact.
-    const Fast::SinPair sines = Math::sinAndSin2(Dsp::kTwoPi * phase);
+    const Fast::SinPair sines = oscillator.sinAndSin2(Dsp::kTwoPi * phase);
     const double s1 = sines.sin;
     const double s2 = sines.sin2;
-    const double body = Math::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a /
-                        (1.0 + 0.35 * smoothedBodyWeight);
+    const double body = bodyNormalization.divide(
+        Math::tanh((s1 + 0.16 * smoothedBodyWeight * s2) * (1.0 + 1.8 * smoothedBodyWeight)) * a,
+        1.0 + 0.35 * smoothedBodyWeight);
     const double punchLevel = 0.8 * smoothedPunch;
     const double punch = punchLevel == 0.0 ? punchLevel * s1
-                                           : punchLevel * Math::exp(-time / (0.088 - 0.07 * smoothedTightness)) * s1;
+                                           : punchLevel * punchEnvelope(time, 0.088 - 0.07 * smoothedTightness, dt) * s1;
     const double x = body + punch + click;
     const double y = Math::tanh(x * (1.0 + 7.0 * smoothedDrive));
 
-    time += 1.0 / sampleRate;
+    time += dt;
     if (a < 0.0001) active = false;
     return static_cast<float>(y);
 }

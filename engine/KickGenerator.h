@@ -4,6 +4,7 @@
 // harmonic and a saturating body, a pitched punch burst, a noise click and a final drive.
 
 #include "ParameterBlock.h"
+#include "StepRecurrences.h"
 
 #include <cstdint>
 
@@ -39,6 +40,13 @@ struct KickGenerator {
     double clickLowpass = 0.0;
     int32_t noiseState = 0x12345678;
     bool active = false;
+
+    // 1 / sampleRate, what the time grows by each sample (cached for the rate it was computed at).
+    double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
+    // The per-sample exponentials and quotients with inputs that mostly stand still.
+    Math::DecayingExp dropEnvelope, bodyEnvelope, clickEnvelope, punchEnvelope;
+    Math::RotatingSine oscillator;
+    Math::Reciprocal phaseStep, bodyNormalization;
 
     void prepare(double sr);
     void reset();

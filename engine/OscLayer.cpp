@@ -66,18 +66,20 @@ double OscLayer::oscillate() {
     double value;
     switch (shape) {
     case kSquare: value = phase >= Dsp::kPi ? -1.0 : 1.0; break;
-    case kSaw: value = phase / Dsp::kPi - 1.0; break;
+    case kSaw: value = sawScale.divide(phase, Dsp::kPi) - 1.0; break;
     case kTriangle: value = Math::asinOfSin(phase) * (2.0 / Dsp::kPi); break;
     case kNoise:
         noiseState = noiseState * 1664525u + 1013904223u;
         value = static_cast<double>(noiseState) * 4.656612874161595e-10 - 1.0;
         break;
-    default: value = Math::sin(phase); break;
+    default: value = sine.sin(phase); break;
     }
     // Without vibrato depth the exponent is a zero and the factor exactly 1.
-    const double vibrato = vibratoDepth == 0.0 ? 1.0 : Math::exp2(vibratoDepth / 12.0 * Math::sin(vibratoPhase));
-    phase += Dsp::kTwoPi * frequency * vibrato / sampleRate;
-    vibratoPhase += Dsp::kTwoPi * vibratoRate / sampleRate;
+    const double vibratoStep = perSample.divide(Dsp::kTwoPi * vibratoRate, sampleRate);
+    double vibrato = 1.0;
+    if (vibratoDepth != 0.0) vibrato = Math::exp2(vibratoDepth / 12.0 * vibratoSine(vibratoPhase, vibratoStep));
+    phase += perSample.divide(Dsp::kTwoPi * frequency * vibrato, sampleRate);
+    vibratoPhase += vibratoStep;
     wrapPhase(phase);
     wrapPhase(vibratoPhase);
     return value;
@@ -90,18 +92,28 @@ float OscLayer::render() {
         --delayCountdown;
         return 0.0f;
     }
-    const double x = attack > 1e-6 ? std::min(t / attack, 1.0) : 1.0;
+    if (!(sampleRate == intervalRate)) {
+        intervalRate = sampleRate;
+        sampleInterval = 1.0 / sampleRate;
+    }
+    // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
+    const double x = attack > 1e-6 ? (t >= attack ? 1.0 : std::min(t / attack, 1.0)) : 1.0;
     const double s = x * x * x * (x * (6.0 * x - 15.0) + 10.0);
-    const double d = Math::exp(-t / smoothedDecay);
+    const double d = decayEnvelope(t, smoothedDecay, sampleInterval);
     double o = oscillate();
     if (attack > 1e-6) {
-        const double p = Math::exp((-124532.7327882994 * s - 1130.9733552923256) / sampleRate);
+        if (!(s == poleContour && sampleRate == poleRate)) {
+            poleContour = s;
+            poleRate = sampleRate;
+            pole = Math::exp(perSample.divide(-124532.7327882994 * s - 1130.9733552923256, sampleRate));
+        }
+        const double p = pole;
         filter += (1.0 - p) * (o - filter);
         o = filter;
     } else {
         filter = o;
     }
-    t += 1.0 / sampleRate;
+    t += sampleInterval;
     if (d < 0.0001) active = false;
     return static_cast<float>(s * s * d * o);
 }

@@ -4,8 +4,10 @@
 // delay, a smootherstep attack that also opens a one-pole low-pass, and an exponential decay.
 
 #include "ParameterBlock.h"
+#include "StepRecurrences.h"
 
 #include <cstdint>
+#include <limits>
 
 namespace TarnwellPlugin {
 
@@ -32,6 +34,16 @@ struct OscLayer {
     uint64_t delayCountdown = 0;
     uint32_t noiseState = 0x12345678u;
     bool active = false;
+
+    // 1 / sampleRate, what t grows by each sample (cached for the rate it was computed at).
+    double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
+    // The attack's filter pole for the last smootherstep value and rate (1 once the attack is over).
+    double poleContour = std::numeric_limits<double>::quiet_NaN(), poleRate = 0.0, pole = 0.0;
+    // The per-sample exponential and quotients with inputs that mostly stand still.
+    Math::DecayingExp decayEnvelope;
+    Math::AdvancingSine vibratoSine;
+    Math::RotatingSine sine;
+    Math::Reciprocal perSample, sawScale;
 
     OscLayer();
 

@@ -41,6 +41,7 @@ void SubGenerator::computeCoefficients() {
     followerRelease = std::exp(-11.11111111111111 / sr);
     gainRise = std::exp(-1.0 / (0.075 * sr));
     gainFall = std::exp(-1.0 / (0.006 * sr));
+    sampleInterval = 1.0 / sr;
     derivedTone = derivedCompressor = derivedDrive = -1.0; // rate-dependent: computed afresh
 }
 
@@ -93,10 +94,9 @@ void SubGenerator::release() {
 float SubGenerator::render() {
     if (!active) return 0.0f;
 
-    for (int32_t i = 0; i < kControlCount; ++i) {
-        const double k = i == kCompressor ? compressorCoefficient : controlCoefficient;
-        smoothed[i] += k * (target[i] - smoothed[i]);
-    }
+    static_assert(kCompressor == kControlCount - 1, "the compressor glides at its own rate, after the others");
+    for (int32_t i = 0; i < kCompressor; ++i) smoothed[i] += controlCoefficient * (target[i] - smoothed[i]);
+    smoothed[kCompressor] += compressorCoefficient * (target[kCompressor] - smoothed[kCompressor]);
     for (int32_t i = 0; i < kEnvelopeControlCount; ++i)
         envelopeSmoothed[i] += controlCoefficient * (envelopeTarget[i] - envelopeSmoothed[i]);
 
@@ -107,45 +107,50 @@ float SubGenerator::render() {
     const double envA = envelopeSmoothed[kEnvA], envD = envelopeSmoothed[kEnvD];
     const double envS = envelopeSmoothed[kEnvS], envR = envelopeSmoothed[kEnvR];
     const double sr = sampleRate;
+    const double dt = sampleInterval;
 
     // Pitch sweep.
     // A zero factor times an envelope in (0, 1] is that same zero: such envelopes are not computed.
     const double dropDepth = 260.0 * dr * dr;
     const double f =
-        28.0 + 42.0 * pi + (dropDepth == 0.0 ? dropDepth : dropDepth * Math::exp(-t / (0.004 + 0.18 * sw * sw)));
-    phase += Dsp::kTwoPi * f / sr;
+        28.0 + 42.0 * pi + (dropDepth == 0.0 ? dropDepth : dropDepth * dropEnvelope(t, 0.004 + 0.18 * sw * sw, dt));
+    phase += phaseStep.divide(Dsp::kTwoPi * f, sr);
     if (phase >= Dsp::kTwoPi) {
         phase -= Dsp::kTwoPi;
         if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi); // only at absurdly low rates
     }
 
     const double decayTime = 0.09 + 2.71 * de * de;
-    const double e = Math::exp(-t / decayTime);
+    const double e = decayEnvelope(t, decayTime, dt);
 
     const double attackTime = 0.42 * so * so + 0.18 * at * at;
-    const double a = attackTime > 1e-6 ? Dsp::clamp(t / attackTime, 0.0, 1.0) : 1.0;
+    // From t >= attackTime on the quotient is at least 1: the clamp's 1 needs no division.
+    const double a = attackTime > 1e-6 ? (t >= attackTime ? 1.0 : Dsp::clamp(t / attackTime, 0.0, 1.0)) : 1.0;
     const double ca = smoothstep(a);
 
     const double swellDelay = 0.32 * sl * sl;
     // Without swell the blend adds a zero to ca, which is never -0.
     double contour = ca;
     if (sl != 0.0) {
-        const double b = t > swellDelay ? Dsp::clamp((t - swellDelay) / (0.025 + 0.28 * sl), 0.0, 1.0) : 0.0;
+        const double swellTime = 0.025 + 0.28 * sl;
+        const double sinceDelay = t - swellDelay;
+        const double b = t > swellDelay ? (sinceDelay >= swellTime ? 1.0 : Dsp::clamp(sinceDelay / swellTime, 0.0, 1.0))
+                                        : 0.0;
         const double cs = smoothstep(b);
         contour = ca + sl * (cs - ca);
     }
 
-    const Fast::SinPair sines = Math::sinAndSin2(phase);
+    const Fast::SinPair sines = oscillator.sinAndSin2(phase);
     const double s1 = sines.sin;
     const double s2 = sines.sin2;
 
     noiseState = noiseState * 1664525u + 1013904223u;
     const double k16 = static_cast<double>((noiseState >> 8) & 0xFFFFu);
-    const double n = 2.0 * k16 / 65535.0 - 1.0;
+    const double n = noiseScale.divide(2.0 * k16, 65535.0) - 1.0;
 
     const double transientLevel = 0.32 * tr * (1.0 - at) * (1.0 - so);
     const double transient =
-        transientLevel == 0.0 ? transientLevel : transientLevel * Math::exp(-t / (0.0112 - 0.01 * tr));
+        transientLevel == 0.0 ? transientLevel : transientLevel * transientEnvelope(t, 0.0112 - 0.01 * tr, dt);
     const double v = (s1 + e * (0.04 + 0.22 * bo) * s2) * e * (0.72 + 0.38 * bo) * contour + transient * n;
 
     // Envelope, driven by time since the start rather than by stages.
@@ -155,18 +160,20 @@ float SubGenerator::render() {
     if (tA > 1e-6 && envelopeTime < tA) {
         level = smoothstep(Dsp::clamp(envelopeTime / tA, 0.0, 1.0));
     } else if (tD > 1e-6) {
-        const double u = Dsp::clamp((envelopeTime - tA) / tD, 0.0, 1.0);
+        const double sinceAttack = envelopeTime - tA;
+        const double u = sinceAttack >= tD ? 1.0 : Dsp::clamp(sinceAttack / tD, 0.0, 1.0);
         level = 1.0 + (envS - 1.0) * smoothstep(u);
     } else {
         level = envS;
     }
     if (releasing && envR < 0.999999) {
-        const double u = Dsp::clamp(releaseTime / (0.002 + 3.0 * envR * envR), 0.0, 1.0);
+        const double releaseDuration = 0.002 + 3.0 * envR * envR;
+        const double u = releaseTime >= releaseDuration ? 1.0 : Dsp::clamp(releaseTime / releaseDuration, 0.0, 1.0);
         level = releaseStartLevel * (1.0 - smoothstep(u));
-        releaseTime += 1.0 / sr;
+        releaseTime += dt;
     }
     envelopeLevel = level;
-    envelopeTime += 1.0 / sr;
+    envelopeTime += dt;
 
     // Tone low-pass, 90 Hz .. 9 kHz.
     if (to != derivedTone) {
@@ -180,7 +187,7 @@ float SubGenerator::render() {
         driveGain = 1.0 + 8.0 * dv * dv;
         driveNormalizer = Math::tanh(driveGain);
     }
-    const double y = Math::tanh(toneLowpass * driveGain) / driveNormalizer;
+    const double y = driveNormalization.divide(Math::tanh(toneLowpass * driveGain), driveNormalizer);
 
     // Compressor.
     const double ay = std::fabs(y);
@@ -195,7 +202,7 @@ float SubGenerator::render() {
     const double threshold = compressorThreshold;
     // Any base to the power 0 is exactly 1 (the compressor at 0).
     double gain = compressorFollower > threshold && compressorExponent != 0.0
-                      ? Math::pow(compressorFollower / threshold, compressorExponent)
+                      ? Math::pow(compressorRatio.divide(compressorFollower, threshold), compressorExponent)
                       : 1.0;
     gain *= compressorMakeUp;
     const double r = gain >= compressorGain ? gainRise : gainFall;
@@ -204,7 +211,7 @@ float SubGenerator::render() {
     // sign does not matter otherwise.
     const double out = co == 0.0 ? y + co * 0.0 : y + co * (Math::tanh(compressorGain * y) - y);
 
-    t += 1.0 / sr;
+    t += dt;
 
     if (t > std::max(5.0 * decayTime + swellDelay, 0.25) && std::fabs(out) < 5e-7) active = false;
     return static_cast<float>(out);

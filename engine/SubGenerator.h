@@ -5,6 +5,7 @@
 // Every control is a normalized 0..1 value; the formulas in render() give them their meaning.
 
 #include "ParameterBlock.h"
+#include "StepRecurrences.h"
 
 #include <cstdint>
 
@@ -43,6 +44,7 @@ struct SubGenerator {
     double followerRelease = 0.0;       // exp(-11.11/sr)
     double gainRise = 0.0;              // exp(-1/(0.075 sr))
     double gainFall = 0.0;              // exp(-1/(0.006 sr))
+    double sampleInterval = 1.0 / 44100.0; // 1 / sr: what the times grow by each sample
 
     SubGenerator(); // smoothed copies and targets start at the parameters' defaults
 
@@ -58,6 +60,11 @@ struct SubGenerator {
     double derivedTone = -1.0, tonePole = 0.0;
     double derivedCompressor = -1.0, compressorThreshold = 1.0, compressorMakeUp = 1.0, compressorExponent = 0.0;
     double derivedDrive = -1.0, driveGain = 1.0, driveNormalizer = 1.0;
+
+    // The per-sample exponentials and quotients with inputs that mostly stand still.
+    Math::DecayingExp dropEnvelope, decayEnvelope, transientEnvelope;
+    Math::RotatingSine oscillator;
+    Math::Reciprocal phaseStep, driveNormalization, compressorRatio, noiseScale;
 
 private:
     void computeCoefficients();

@@ -120,6 +120,12 @@ double WaveLayer::envelope(uint32_t table, double time, double d) {
     return Math::exp(-6.907755278982137 * x);
 }
 
+double WaveLayer::envelopeNow(uint32_t table, double time, double d, Math::GaussianExp& squared) {
+    // The squared-time envelopes of tables 0-7 as envelope() has them, by the recurrence in the fast build.
+    if (table <= 7) return squared(time, table == 7 ? 3.0 * d : d, sampleInterval, 6.907755278982137);
+    return envelope(table, time, d);
+}
+
 double WaveLayer::tableValue(uint32_t table) const {
     const std::vector<float>& s = tables[table];
     if (s.size() < 2 || !(position >= 0.0) || !(position + 1.0 < static_cast<double>(s.size()))) return 0.0;
@@ -149,14 +155,18 @@ float WaveLayer::render() {
     }
 
     const double d = smoothedDecay;
-    const double envCurrent = envelope(currentTable, t, d);
+    if (!(sampleRate == intervalRate)) {
+        intervalRate = sampleRate;
+        sampleInterval = 1.0 / sampleRate;
+    }
+    const double envCurrent = envelopeNow(currentTable, t, d, currentEnvelope);
     const double gainCurrent = currentTable == 8 ? 2.0 : 1.0;
     double y = currentUsable ? envCurrent * gainCurrent * tableValue(currentTable) : 0.0;
 
     if (crossfadeRemaining >= 1) {
         const double gainPrevious = previousTable == 8 ? 2.0 : 1.0;
         const double p = previousTable < kTableCount
-                             ? envelope(previousTable, t, d) * gainPrevious * tableValue(previousTable)
+                             ? envelopeNow(previousTable, t, d, previousEnvelope) * gainPrevious * tableValue(previousTable)
                              : 0.0;
         const double u = 1.0 - static_cast<double>(crossfadeRemaining) / crossfadeLength;
         const double s = u * u * (3.0 - 2.0 * u);
@@ -164,9 +174,10 @@ float WaveLayer::render() {
         --crossfadeRemaining;
     }
 
-    const double a = attack > 1e-6 ? std::min(t / attack, 1.0) : 1.0;
+    // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
+    const double a = attack > 1e-6 ? (t >= attack ? 1.0 : std::min(t / attack, 1.0)) : 1.0;
     position += rate;
-    t += 1.0 / sampleRate;
+    t += sampleInterval;
     if (envCurrent < 0.0001 && crossfadeRemaining == 0) active = false;
     return static_cast<float>(a * y);
 }

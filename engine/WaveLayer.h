@@ -5,6 +5,7 @@
 // when the engine is built. A change of table while the layer sounds is crossfaded.
 
 #include "ParameterBlock.h"
+#include "StepRecurrences.h"
 
 #include <array>
 #include <cstdint>
@@ -50,6 +51,10 @@ struct WaveLayer {
     double smoothingCoefficient = 1.0;
     double rate = 1.0;   // table samples per output sample
     uint64_t delay = 0;  // samples
+    // 1 / sampleRate, what t grows by each sample (cached for the rate it was computed at).
+    double intervalRate = 44100.0, sampleInterval = 1.0 / 44100.0;
+    // The squared-time envelopes of the sounding table and of the one faded out.
+    Math::GaussianExp currentEnvelope, previousEnvelope;
 
     // Decodes the embedded recordings into tables 0, 8 and 16 and derives the others.
     // Returns false when the layer has no sound: the first recording could not be decoded, or
@@ -79,6 +84,8 @@ struct WaveLayer {
 
 private:
     double tableValue(uint32_t table) const;
+    // envelope() with its quotients through the cached reciprocals.
+    double envelopeNow(uint32_t table, double time, double d, Math::GaussianExp& squared);
     void releaseTables();
 };
 

@@ -75,11 +75,13 @@ float Fattener::process(float xf) {
         derivedFrequency = f;
         phaseStep = Dsp::kTwoPi * f / sr;
     }
+    const double previousPhase = phase;
     phase += phaseStep;
     if (phase >= Dsp::kTwoPi) {
         phase -= Dsp::kTwoPi;
         if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
     }
+    sine.moved(previousPhase, phase, phaseStep);
 
     const Fast::SinPair sines = sine.sinAndSin2(phase);
     const double s = sines.sin + 0.16 * smoothedTone * sines.sin2;

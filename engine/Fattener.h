@@ -5,7 +5,7 @@
 // follower of the input, low-passes and saturates it. Its enable switch is smoothed (18 ms).
 
 #include "ParameterBlock.h"
-#include "StepRecurrences.h"
+#include "SinePhasor.h"
 
 #include <cstdint>
 
@@ -34,7 +34,7 @@ struct Fattener {
     double derivedTone = -1.0, outputPole = 0.0;
     // The phase step for the clamped tracked frequency it was computed for, and the sine of the phase.
     double derivedFrequency = -1.0, phaseStep = 0.0;
-    Math::RotatingSine sine;
+    SinePhasor sine;
 
     Fattener();
 

@@ -95,12 +95,17 @@ void ModulationLfos::modulateKickControls(const ParameterBlock& p, double sample
 void ModulationLfos::advance() {
     if (!settings.advances) return; // unprepared: the phases hold
     for (int32_t i = 0; i < 2; ++i) {
+        const double before = phase[i];
         phase[i] += settings.phaseStep[i];
         if (phase[i] >= Dsp::kTwoPi) {
             phase[i] -= Dsp::kTwoPi;
             if (phase[i] >= Dsp::kTwoPi) phase[i] = std::fmod(phase[i], Dsp::kTwoPi); // absurdly low rates only
             noiseState = noiseState * 1664525u + 1013904223u;
             held[i] = static_cast<double>(noiseState) * 4.656612874161595e-10 - 1.0;
+        }
+        if (settings.shape[i] == kSine) {
+            const double offset = settings.phaseOffset[i];
+            sines[i].moved(before + offset, phase[i] + offset, settings.phaseStep[i]);
         }
     }
 }

@@ -4,7 +4,7 @@
 // per-sample copies of the normalized kick controls and never change the stored parameters.
 
 #include "ParameterBlock.h"
-#include "StepRecurrences.h"
+#include "SinePhasor.h"
 
 #include <cstdint>
 
@@ -23,7 +23,7 @@ struct ModulationLfos {
     double derivedRate[2] = {-1.0, -1.0};
     double smoothingCoefficient[2] = {1.0, 1.0};
     // The sine shape's value along each LFO's phase (plus offset).
-    Math::RotatingSine sines[2];
+    SinePhasor sines[2];
 
     // The block values the LFOs read, taken once per render block: nothing inside a block changes
     // them (the sample-accurate "Frequency" is not among them).

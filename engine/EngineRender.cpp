@@ -366,6 +366,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
             // 6.-8. Envelope and kick bus, with 3. the ramps of the volume and the mixes.
             for (int32 i = b; i < b + count; ++i) chainEnvelope[i] = envelope.next();
+            double smallestReductionGain = 1.0;
             for (int32 i = b; i < b + count; ++i) {
                 double r[kRampSubMix + 1];
                 for (int32_t j = 0; j <= kRampSubMix; ++j) r[j] = ramps[j].advance();
@@ -379,11 +380,12 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
                                                         chainKick[i] * r[kRampKickMix] +
                                                         chainOsc[i] * 0.75 * r[kRampOscMix]);
                 const auto filtered = static_cast<float>(kickFilter.process(layered));
-                capture.addReduction(kickFilter.reductionDb());
+                smallestReductionGain = std::min(smallestReductionGain, kickFilter.reductionGain);
                 const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * chainEnvelope[i]));
                 chainBus[i] = static_cast<float>(static_cast<float>(subOut) + static_cast<float>(kickBus));
                 chainVolume[i] = static_cast<float>(0.2 * r[kRampVolume]);
             }
+            capture.addReduction(static_cast<float>(KickFilter::decibelsOfGain(smallestReductionGain)));
 
             // 9.-11. Fattener, rumble and the pre-effects sum.
             for (int32 i = b; i < b + count; ++i) chainX[i] = fattener.process(chainBus[i]);

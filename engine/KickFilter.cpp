@@ -34,6 +34,10 @@ inline double decibelsBelowUnity(double g) {
 
 } // namespace
 
+double KickFilter::decibelsOfGain(double g) {
+    return g < 1.0 ? std::max(decibelsBelowUnity(std::max(g, 1e-6)), 0.0) : 0.0;
+}
+
 KickFilter::KickFilter() {
     cutoffCoefficient = 1.0 - std::exp(-55.55555555555556 / sampleRate);
     amountCoefficient = 1.0 - std::exp(-50.0 / sampleRate);
@@ -51,7 +55,8 @@ void KickFilter::prepare(double sr) {
 }
 
 void KickFilter::reset() {
-    low = band = envelope = reduction = lastOutput = crossfadeJump = 0.0;
+    low = band = envelope = lastOutput = crossfadeJump = 0.0;
+    reductionGain = 1.0;
     crossfadeRemaining = 0;
     modeChanged = false;
     smoothedCutoff = cutoffTarget;
@@ -126,7 +131,7 @@ double KickFilter::process(float xf) {
     smoothedAmount += amountCoefficient * (amount - smoothedAmount);
     const double a = smoothedAmount;
     if (a <= 1e-6) {
-        reduction = 0.0;
+        reductionGain = 1.0;
         return y;
     }
 
@@ -158,7 +163,7 @@ double KickFilter::process(float xf) {
     const double h = dv.threshold;
     double g = 1.0;
     if (envelope > h) g = (divideByCached(envelope - h, dv.ratio, dv.inverseRatio) + h) / std::max(envelope, 1e-6);
-    reduction = g < 1.0 ? std::max(decibelsBelowUnity(std::max(g, 1e-6)), 0.0) : 0.0;
+    reductionGain = g;
 
     const double z = divideByCached(Math::tanh(y * dv.drive * g * dv.makeUp), dv.tanhDrive, dv.inverseTanhDrive);
     return y + dv.wet * (z - y);

@@ -26,7 +26,7 @@ struct KickFilter {
     double low = 0.0;
     double band = 0.0;
     double envelope = 0.0;
-    double reduction = 0.0; // dB, >= 0
+    double reductionGain = 1.0; // the compressor's gain, <= 1 (1: no reduction)
     double lastOutput = 0.0;
     double crossfadeJump = 0.0;
     int32_t mode = kOff;
@@ -40,7 +40,11 @@ struct KickFilter {
     void reset();
     void updateParameters(const ParameterBlock& p);
     double process(float x);
-    float reductionDb() const { return static_cast<float>(reduction); }
+    // The reduction in dB (>= 0), converted only when asked for: the meter needs one value per
+    // block, and as the conversion falls with the gain, the smallest gain gives the largest reading.
+    double reductionDecibels() const { return decibelsOfGain(reductionGain); }
+    float reductionDb() const { return static_cast<float>(reductionDecibels()); }
+    static double decibelsOfGain(double g);
 
     // The largest frequency coefficient that keeps the filter stable for a damping term q
     // (the poles of the state update stay inside the unit circle with a margin).

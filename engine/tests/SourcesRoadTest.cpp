@@ -112,7 +112,7 @@ TEST(SourcesRoad, SnapshotReductionIsTheKickCompressorsMaximumSinceTheLastSnapsh
     }
     EXPECT_EQ(snapshots, 30); // 48000 / 1600
     // The compressor did engage.
-    EXPECT_GT(rig.engine.impl().kickFilter.reduction, 0.0);
+    EXPECT_GT(rig.engine.impl().kickFilter.reductionDecibels(), 0.0);
 
     // Without compression the meter reads 0 dB.
     EngineRig quiet(48000.0);

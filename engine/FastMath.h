@@ -241,9 +241,22 @@ inline double exp2(double x) {
 // tanh x: a Taylor series near 0 (where (e - 1) / (e + 1) would lose its relative precision),
 // 1 - 2 / (e^2|x| + 1) elsewhere, 1 from |x| = 20 on (tanh 20 rounds to 1).
 inline double tanh(double x) {
+    using namespace Detail;
+    constexpr double kSixtyFourOverLn2 = 92.332482616893656877;
+    constexpr double kLn2Over64Hi = 6.93147180369123816490e-01 / 64;
+    constexpr double kLn2Over64Lo = 1.90821492927058770002e-10 / 64;
     double a = std::fabs(x);
     a = a > 20.0 ? 20.0 : a; // a NaN passes
-    const double e = exp(2.0 * a);
+    // e^2a as exp computes it, without its clamp and its subnormal path: 2a is in [0, 40], so
+    // 2^k is always a normal number (a NaN gives a NaN all the same).
+    const double twoA = 2.0 * a;
+    const double shifted = twoA * kSixtyFourOverLn2 + kRoundShifter;
+    const double n = shifted - kRoundShifter;
+    const double r = (twoA - n * kLn2Over64Hi) - n * kLn2Over64Lo;
+    const double rr = r * r;
+    const double p = (1.0 + r) + (rr * (0.5 + r * (1.0 / 6.0)) + (rr * rr) * (1.0 / 24.0 + r * (1.0 / 120.0)));
+    const int32_t bitsN = lowBits(shifted) & 0xfff; // n <= 3693; masking keeps a NaN's index in range
+    const double e = (kExp2Table[bitsN & 63] * powerOfTwo(bitsN >> 6)) * p;
     const double large = 1.0 - 2.0 / (e + 1.0); // rounds well next to 1, unlike (e - 1) / (e + 1)
     const double z = a * a;
     const double small = a + a * z * (-1.0 / 3.0 + z * (2.0 / 15.0 + z * (-17.0 / 315.0 + z * (62.0 / 2835.0))));

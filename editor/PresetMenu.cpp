@@ -17,6 +17,22 @@ using namespace VSTGUI;
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
+namespace {
+
+// The parameters a preset holds, in the controller's index order, at their current or default values.
+std::vector<PresetFileEntry> presetParameters(EditController& controller, bool defaults) {
+    std::vector<PresetFileEntry> entries;
+    const int32 count = controller.getParameterCount();
+    for (int32 i = 0; i < count; ++i) {
+        ParameterInfo info{};
+        if (controller.getParameterInfo(i, info) != kResultOk || isPresetSkipId(info.id)) continue;
+        entries.push_back({info.id, defaults ? info.defaultNormalizedValue : controller.getParamNormalized(info.id)});
+    }
+    return entries;
+}
+
+} // namespace
+
 void PresetAwareEditor::rescanUserPresets() {
     if (!presetMenu) return;
     presetMenu->removeAllEntry();
@@ -32,13 +48,7 @@ void PresetAwareEditor::writeUserPreset(std::string name) {
     const std::string stem = sanitizePresetName(name);
     const std::string folder = userPresetFolder();
 
-    std::vector<PresetFileEntry> entries;
-    const int32 count = controller->getParameterCount();
-    for (int32 i = 0; i < count; ++i) {
-        ParameterInfo info{};
-        if (controller->getParameterInfo(i, info) != kResultOk || isPresetSkipId(info.id)) continue;
-        entries.push_back({info.id, controller->getParamNormalized(info.id)});
-    }
+    const std::vector<PresetFileEntry> entries = presetParameters(*controller, false);
 
     std::string path = (folder.empty() ? "" : folder + "/") + stem + kUserPresetExtension;
     if (folder.empty() || !writeNewPresetFile(folder, stem, presetFileText(entries), path)) {
@@ -72,13 +82,8 @@ void PresetAwareEditor::applyFactoryPreset(int32_t index) {
     const FactoryPreset* preset = findFactoryPreset(index);
     if (!preset) return;
 
-    std::vector<PresetFileEntry> values; // every settable parameter at its default, in index order
-    const int32 count = controller->getParameterCount();
-    for (int32 i = 0; i < count; ++i) {
-        ParameterInfo info{};
-        if (controller->getParameterInfo(i, info) != kResultOk || isPresetSkipId(info.id)) continue;
-        values.push_back({info.id, info.defaultNormalizedValue});
-    }
+    // Every settable parameter at its default, in index order.
+    std::vector<PresetFileEntry> values = presetParameters(*controller, true);
     for (const PresetParameterValue& pair : preset->pairs) {
         if (isPresetSkipId(pair.id)) continue;
         const auto entry = std::find_if(values.begin(), values.end(), [&](const PresetFileEntry& e) { return e.id == pair.id; });

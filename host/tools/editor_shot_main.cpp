@@ -1,5 +1,7 @@
 // grundmoor-editor-shot: opens a bundle's editor under an X server of its own, as a Linux host
 // does, optionally plays and clicks, and writes a picture of the whole editor.
+#include "ToolArguments.h"
+
 #include "grundmoor/testhost/EditorSession.h"
 
 #include <cmath>
@@ -38,21 +40,7 @@ void usage (std::ostream& os)
 	      "Runs its own Xvfb; the user's files are not touched.\n";
 }
 
-std::optional<double> number (const std::string& s)
-{
-	try
-	{
-		size_t used = 0;
-		const double v = std::stod (s, &used);
-		if (used != s.size () || !std::isfinite (v))
-			return std::nullopt;
-		return v;
-	}
-	catch (...)
-	{
-		return std::nullopt;
-	}
-}
+using grundmoor::tools::number;
 
 // Returns an error message, or empty when the options are fine.
 std::string parse (int argc, char** argv, Options& o, bool& help)

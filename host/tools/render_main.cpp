@@ -1,4 +1,6 @@
 // grundmoor-render: renders bars of a VST 3 instrument through the test host into a WAV file.
+#include "ToolArguments.h"
+
 #include "grundmoor/testhost/TestHost.h"
 #include "grundmoor/testhost/WavFile.h"
 
@@ -51,21 +53,7 @@ void usage (std::ostream& os)
 	      "  --realtime           process in real-time mode (default: offline)\n";
 }
 
-std::optional<double> number (const std::string& s)
-{
-	try
-	{
-		size_t used = 0;
-		const double v = std::stod (s, &used);
-		if (used != s.size () || !std::isfinite (v))
-			return std::nullopt;
-		return v;
-	}
-	catch (...)
-	{
-		return std::nullopt;
-	}
-}
+using grundmoor::tools::number;
 
 // Returns an error message, or empty when the options are fine.
 std::string parse (int argc, char** argv, Options& o, bool& help)

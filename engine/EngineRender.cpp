@@ -349,11 +349,9 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
             }
 
             // 4. Sources.
-            for (int32 i = b; i < b + count; ++i) {
-                kick.setModulatedSettings(kickControls[0][i], kickControls[1][i], kickControls[2][i], kickControls[3][i]);
-                chainKick[i] = kick.render();
-                chainKickAmplitude[i] = kick.amplitude;
-            }
+            const double* const segmentControls[4] = {kickControls[0] + b, kickControls[1] + b, kickControls[2] + b,
+                                                      kickControls[3] + b};
+            kick.render(segmentControls, count, chainKick + b, chainKickAmplitude + b);
             for (int32 i = b; i < b + count; ++i) chainWave[i] = wave.render();
             for (int32 i = b; i < b + count; ++i) chainOsc[i] = osc.render();
 

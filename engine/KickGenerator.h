@@ -58,9 +58,24 @@ struct KickGenerator {
     void setModulatedSettings(double tune, double decay, double pitchDrop, double pitchDecay);
     void updateParameters(const ParameterBlock& p);
 
-    float render();
+    // The next `count` samples: the four LFO-modulated controls of each sample (tune, decay, pitch
+    // drop, pitch decay, as setModulatedSettings takes them) in, the voice and its body envelope
+    // (what ducks the rumble) out. A restart takes effect at the start of a call.
+    void render(const double* const controls[4], int32_t count, float* out, double* amplitudes);
+    // One sample with the controls as they are.
+    float render() {
+        const double tune = settings.tune, decay = settings.decay, drop = settings.pitchDrop,
+                     dropDecay = settings.pitchDecay;
+        const double* const controls[4] = {&tune, &decay, &drop, &dropDecay};
+        float out = 0.0f;
+        double level = 0.0;
+        render(controls, 1, &out, &level);
+        return out;
+    }
 
 private:
+    static constexpr int32_t kMaxRun = 128;
+    void renderRun(const double* const controls[4], int32_t count, float* out, double* amplitudes);
     void snapSmoothedCopies();
 };
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -180,6 +181,30 @@ TEST(FastMathTest, TanhIsOddExactAtZeroAndSaturates) {
         EXPECT_LE(std::fabs(t), 1.0) << x;
         EXPECT_GE(t, previous - 2.3e-16) << x;
         previous = t;
+    }
+}
+
+// The run form of tanh (two lanes at a time, a single last value) gives each value's scalar bits:
+// the stages may gather their arguments into a run without changing one sample.
+TEST(FastMathTest, TanhOverARunIsTheScalarTanh) {
+    std::vector<double> xs = {0.0,   -0.0,  kMinSubnormal, -1e-310, 1e-30, 0.04, -0.04, 0.0399999999, 1.0, -1.0,
+                              19.99, 20.0,  -20.0,         1e6,     -1e30, kInf, -kInf, kNaN,         -kNaN};
+    for (const double x : sweep(-25.0, 25.0, 40001)) xs.push_back(x);
+    for (const double x : logSweep(1e-300, 30.0, 4001)) {
+        xs.push_back(x);
+        xs.push_back(-x);
+    }
+    for (const int32_t count : {static_cast<int32_t>(xs.size()), static_cast<int32_t>(xs.size()) - 1, 1}) {
+        std::vector<double> run(xs.begin(), xs.begin() + count);
+        Fast::tanhInPlace(run.data(), count);
+        for (int32_t i = 0; i < count; ++i) {
+            const double scalar = Fast::tanh(xs[i]);
+            if (std::isnan(scalar)) {
+                EXPECT_TRUE(std::isnan(run[i])) << xs[i];
+                continue;
+            }
+            EXPECT_EQ(std::bit_cast<uint64_t>(run[i]), std::bit_cast<uint64_t>(scalar)) << xs[i] << " of " << count;
+        }
     }
 }
 

@@ -357,8 +357,9 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
             // 5. Sub path.
             const auto subVelocity = static_cast<float>(subTriggerVelocity);
+            sub.render(count, chainSub + b);
             for (int32 i = b; i < b + count; ++i) {
-                const float subSignal = sub.render() * subVelocity;
+                const float subSignal = chainSub[i] * subVelocity;
                 chainSub[i] = static_cast<float>(subDeclicker.process(subSignal));
             }
 

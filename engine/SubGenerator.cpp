@@ -91,9 +91,17 @@ void SubGenerator::release() {
     releaseStartLevel = envelopeLevel;
 }
 
-float SubGenerator::render() {
-    if (!active) return 0.0f;
+void SubGenerator::render(int32_t count, float* out) {
+    for (int32_t done = 0; done < count;) done += renderRun(count - done, out + done);
+}
 
+float SubGenerator::render() {
+    float out = 0.0f;
+    render(1, &out);
+    return out;
+}
+
+SubGenerator::SaturationInput SubGenerator::voiceSample() {
     static_assert(kCompressor == kControlCount - 1, "the compressor glides at its own rate, after the others");
     for (int32_t i = 0; i < kCompressor; ++i) smoothed[i] += controlCoefficient * (target[i] - smoothed[i]);
     smoothed[kCompressor] += compressorCoefficient * (target[kCompressor] - smoothed[kCompressor]);
@@ -187,9 +195,11 @@ float SubGenerator::render() {
         driveGain = 1.0 + 8.0 * dv * dv;
         driveNormalizer = Math::tanh(driveGain);
     }
-    const double y = driveNormalization.divide(Math::tanh(toneLowpass * driveGain), driveNormalizer);
+    t += dt;
+    return {toneLowpass * driveGain, driveNormalizer, co, t > std::max(5.0 * decayTime + swellDelay, 0.25)};
+}
 
-    // Compressor.
+double SubGenerator::compressorGainFor(double y, double co) {
     const double ay = std::fabs(y);
     const double q = ay > compressorFollower ? followerAttack : followerRelease;
     compressorFollower += (1.0 - q) * (ay - compressorFollower);
@@ -207,14 +217,50 @@ float SubGenerator::render() {
     gain *= compressorMakeUp;
     const double r = gain >= compressorGain ? gainRise : gainFall;
     compressorGain += (1.0 - r) * (gain - compressorGain);
-    // Without compression the blend adds a zero; tanh(g y) - y is +0 whenever y is a zero, and its
-    // sign does not matter otherwise.
-    const double out = co == 0.0 ? y + co * 0.0 : y + co * (Math::tanh(compressorGain * y) - y);
+    return compressorGain;
+}
 
-    t += dt;
+int32_t SubGenerator::renderRun(int32_t count, float* out) {
+    if (!active) {
+        for (int32_t i = 0; i < count; ++i) out[i] = 0.0f;
+        return count;
+    }
+    if (count > kMaxRun) count = kMaxRun;
 
-    if (t > std::max(5.0 * decayTime + swellDelay, 0.25) && std::fabs(out) < 5e-7) active = false;
-    return static_cast<float>(out);
+    // The voice sample by sample (its recurrences) up to the first sample after which it may end,
+    // which depends on that sample's output; the two saturations, which no recurrence waits for,
+    // each over the whole run.
+    double drive[kMaxRun], normalizer[kMaxRun], amount[kMaxRun], driven[kMaxRun], compressed[kMaxRun];
+    int32_t run = 0;
+    bool mayEnd = false;
+    while (run < count && !mayEnd) {
+        const SaturationInput in = voiceSample();
+        drive[run] = in.argument;
+        normalizer[run] = in.normalizer;
+        amount[run] = in.compressor;
+        mayEnd = in.mayEnd;
+        ++run;
+    }
+    Math::tanhInPlace(drive, run);
+    bool compressing = false;
+    for (int32_t i = 0; i < run; ++i) {
+        const double y = driveNormalization.divide(drive[i], normalizer[i]);
+        driven[i] = y;
+        compressed[i] = compressorGainFor(y, amount[i]) * y;
+        compressing = compressing || amount[i] != 0.0;
+    }
+    if (compressing) Math::tanhInPlace(compressed, run);
+    double last = 0.0;
+    for (int32_t i = 0; i < run; ++i) {
+        const double y = driven[i];
+        const double co = amount[i];
+        // Without compression the blend adds a zero; tanh(g y) - y is +0 whenever y is a zero, and
+        // its sign does not matter otherwise.
+        last = co == 0.0 ? y + co * 0.0 : y + co * (compressed[i] - y);
+        out[i] = static_cast<float>(last);
+    }
+    if (mayEnd && std::fabs(last) < 5e-7) active = false;
+    return run;
 }
 
 } // namespace TarnwellPlugin

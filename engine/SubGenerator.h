@@ -53,7 +53,9 @@ struct SubGenerator {
     void updateParameters(const ParameterBlock& p);
     void start();
     void release();
-    float render();
+    // The next `count` samples; a start or release takes effect at the start of a call.
+    void render(int32_t count, float* out);
+    float render(); // one sample
 
     // Values derived from smoothed controls, recomputed only when those change (the controls
     // settle, so the per-sample path usually skips these exponentials and powers).
@@ -67,6 +69,18 @@ struct SubGenerator {
     Math::Reciprocal phaseStep, driveNormalization, compressorRatio, noiseScale;
 
 private:
+    static constexpr int32_t kMaxRun = 128;
+    // One sample of the voice up to the drive's saturation: its argument, the normalizer it is
+    // divided by, the compressor amount of the sample and whether the voice may end after it.
+    struct SaturationInput {
+        double argument, normalizer, compressor;
+        bool mayEnd;
+    };
+    SaturationInput voiceSample();
+    // The compressor's followers advanced by one sample of the driven signal y: the gain it applies.
+    double compressorGainFor(double y, double co);
+    // Samples from the next on, up to `count` or the first after which the voice may end: how many.
+    int32_t renderRun(int32_t count, float* out);
     void computeCoefficients();
 };
 

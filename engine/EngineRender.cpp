@@ -388,11 +388,9 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
             // 9.-11. Fattener, rumble and the pre-effects sum.
             for (int32 i = b; i < b + count; ++i) chainX[i] = fattener.process(chainBus[i]);
-            for (int32 i = b; i < b + count; ++i) {
-                const float bus = chainBus[i];
-                const float rum = rumble.process(bus, chainKickAmplitude[i]);
-                chainX[i] = chainX[i] + 0.78f * bus + 0.72f * rum;
-            }
+            float chainRumble[kChunk];
+            rumble.process(chainBus + b, chainKickAmplitude + b, chainRumble + b, count);
+            for (int32 i = b; i < b + count; ++i) chainX[i] = chainX[i] + 0.78f * chainBus[i] + 0.72f * chainRumble[i];
 
             // 21. The dry returns, from the segment's sources and velocity.
             for (int32 i = b; i < b + count; ++i) {

@@ -314,6 +314,17 @@ inline void tanhInPlace(double* x, int32_t count) {
     if (i < count) x[i] = tanh(x[i]);
 }
 
+// The same for floats: each the double tanh rounded to float.
+inline void tanhInPlace(float* x, int32_t count) {
+    int32_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        const __m128d t = tanh2(_mm_set_pd(static_cast<double>(x[i + 1]), static_cast<double>(x[i])));
+        x[i] = static_cast<float>(_mm_cvtsd_f64(t));
+        x[i + 1] = static_cast<float>(_mm_cvtsd_f64(_mm_unpackhi_pd(t, t)));
+    }
+    if (i < count) x[i] = static_cast<float>(tanh(static_cast<double>(x[i])));
+}
+
 // sin x (+-0 kept).
 inline double sin(double x) {
     if (std::fabs(x) > Detail::kReductionLimit) return std::sin(x); // also +-inf
@@ -406,6 +417,9 @@ inline float tanh(float x) { return std::tanh(x); }
 inline void tanhInPlace(double* x, int32_t count) {
     for (int32_t i = 0; i < count; ++i) x[i] = std::tanh(x[i]);
 }
+inline void tanhInPlace(float* x, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) x[i] = std::tanh(x[i]);
+}
 inline constexpr bool kFast = false;
 } // namespace Exact
 #else
@@ -423,6 +437,7 @@ inline double pow(double x, double y) { return Fast::pow(x, y); }
 inline float tanh(float x) { return static_cast<float>(Fast::tanh(x)); }
 // The same tanh over a run of values: what the stages use where a loop gathers their arguments.
 inline void tanhInPlace(double* x, int32_t count) { Fast::tanhInPlace(x, count); }
+inline void tanhInPlace(float* x, int32_t count) { Fast::tanhInPlace(x, count); }
 inline constexpr bool kFast = true;
 } // namespace Approximate
 #endif

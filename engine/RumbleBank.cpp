@@ -56,39 +56,55 @@ void RumbleBank::updateParameters(const ParameterBlock& p) {
     }
 }
 
-float RumbleBank::process(float x, double kickAmplitude) {
-    smoothedDrive += driveCoefficient * (drive - smoothedDrive);
-    smoothedAmount += amountCoefficient * (amount - smoothedAmount);
-
-    if (tone != derivedTone) {
-        derivedTone = tone;
-        damping = static_cast<float>(1.0 - std::exp(-Dsp::kTwoPi * tone / sampleRate));
+void RumbleBank::process(const float* bus, const double* kickAmplitudes, float* out, int32_t count) {
+    constexpr int32_t kRun = 128;
+    for (int32_t done = 0; done < count; done += kRun) {
+        const int32_t n = count - done < kRun ? count - done : kRun;
+        processRun(bus + done, kickAmplitudes + done, out + done, n);
     }
-    const float d = damping;
-    const double input = 0.52 * x;
-    if (lines[0].length != 0 && lines[1].length != 0 && lines[2].length != 0 && lines[3].length != 0) {
-        for (CombLine& line : lines) line.damping = line.damping + (line.readPrepared() - line.damping) * d;
-        for (int32_t i = 0; i < kLineCount; ++i)
-            lines[i].writePrepared(static_cast<float>(lines[i].damping * feedbackGain[i] + input));
-    } else {
-        // Unprepared lines read 0 and ignore writes, so the bank is silent until prepare.
-        for (CombLine& line : lines) line.damping = line.damping + (line.read() - line.damping) * d;
-        for (int32_t i = 0; i < kLineCount; ++i)
-            lines[i].write(static_cast<float>(lines[i].damping * feedbackGain[i] + input));
-    }
+}
 
-    const double m = std::min(1.15 * kickAmplitude, 1.0);
-    duck += duckCoefficient * ((1.0 - m) - duck);
+void RumbleBank::processRun(const float* bus, const double* kickAmplitudes, float* out, int32_t count) {
+    // The lines sample by sample; the saturation, which no line waits for, over the run.
+    float argument[128];
+    double gain[128];
+    for (int32_t i = 0; i < count; ++i) {
+        smoothedDrive += driveCoefficient * (drive - smoothedDrive);
+        smoothedAmount += amountCoefficient * (amount - smoothedAmount);
 
-    const float sum = lines[0].damping + lines[2].damping - lines[1].damping - lines[3].damping;
-    const float argument = sum * 0.5f * static_cast<float>(1.0 + 8.0 * smoothedDrive);
-    const double out = Math::tanh(argument) * (smoothedAmount * duck);
-    if (!std::isfinite(out)) {
-        // A non-finite bus sample would otherwise circulate in the lines for ever.
-        clear();
-        return 0.0f;
+        if (tone != derivedTone) {
+            derivedTone = tone;
+            damping = static_cast<float>(1.0 - std::exp(-Dsp::kTwoPi * tone / sampleRate));
+        }
+        const float d = damping;
+        const double input = 0.52 * bus[i];
+        if (lines[0].length != 0 && lines[1].length != 0 && lines[2].length != 0 && lines[3].length != 0) {
+            for (CombLine& line : lines) line.damping = line.damping + (line.readPrepared() - line.damping) * d;
+            for (int32_t j = 0; j < kLineCount; ++j)
+                lines[j].writePrepared(static_cast<float>(lines[j].damping * feedbackGain[j] + input));
+        } else {
+            // Unprepared lines read 0 and ignore writes, so the bank is silent until prepare.
+            for (CombLine& line : lines) line.damping = line.damping + (line.read() - line.damping) * d;
+            for (int32_t j = 0; j < kLineCount; ++j)
+                lines[j].write(static_cast<float>(lines[j].damping * feedbackGain[j] + input));
+        }
+
+        const double m = std::min(1.15 * kickAmplitudes[i], 1.0);
+        duck += duckCoefficient * ((1.0 - m) - duck);
+
+        const float sum = lines[0].damping + lines[2].damping - lines[1].damping - lines[3].damping;
+        argument[i] = sum * 0.5f * static_cast<float>(1.0 + 8.0 * smoothedDrive);
+        gain[i] = smoothedAmount * duck;
+        // tanh(argument) * gain is not finite exactly when the argument is NaN or the gain not finite.
+        if (std::isnan(argument[i]) || !std::isfinite(gain[i])) {
+            // A non-finite bus sample would otherwise circulate in the lines for ever.
+            clear();
+            argument[i] = 0.0f;
+            gain[i] = 0.0;
+        }
     }
-    return static_cast<float>(out);
+    Math::tanhInPlace(argument, count);
+    for (int32_t i = 0; i < count; ++i) out[i] = static_cast<float>(static_cast<double>(argument[i]) * gain[i]);
 }
 
 } // namespace TarnwellPlugin

@@ -42,9 +42,16 @@ struct RumbleBank {
     void clear();
     void reset() { clear(); }
     void updateParameters(const ParameterBlock& p);
-    float process(float x, double kickAmplitude);
+    // The next `count` samples of the bus in, the rumble out; the kick's body envelope ducks it.
+    void process(const float* bus, const double* kickAmplitudes, float* out, int32_t count);
+    float process(float x, double kickAmplitude) {
+        float out = 0.0f;
+        process(&x, &kickAmplitude, &out, 1);
+        return out;
+    }
 
 private:
+    void processRun(const float* bus, const double* kickAmplitudes, float* out, int32_t count);
     void computeCoefficients();
     void computeFeedbackGains();
 };

@@ -127,4 +127,8 @@ double AdsrEnvelope::next() {
     return level;
 }
 
+void AdsrEnvelope::next(double* __restrict out, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) out[i] = next();
+}
+
 } // namespace TarnwellPlugin

@@ -45,6 +45,8 @@ struct AdsrEnvelope {
     void restart();
     void updateParameters(const ParameterBlock& p);
     double next();
+    // The next `count` values (a restart takes effect at the start of a call).
+    void next(double* __restrict out, int32_t count);
 
     static double shape(int32_t curve, double progress);
 };

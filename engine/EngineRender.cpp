@@ -337,20 +337,17 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
             const int32 count = e - s;
 
             // 2. LFOs and the kick's per-sample values.
+            double* const segmentControls[4] = {kickControls[0] + b, kickControls[1] + b, kickControls[2] + b,
+                                                kickControls[3] + b};
+            lfos.modulateKickControls(segmentControls, count); // and 22. the LFO phases
             for (int32 i = b; i < b + count; ++i) {
-                double k[4];
-                lfos.modulateKickControls(k);
-                kickControls[0][i] = 30.0 + 50.0 * k[0];
-                kickControls[1][i] = 0.08 + 1.12 * k[1];
-                kickControls[2][i] = 220.0 * k[2];
-                kickControls[3][i] = 0.003 + 0.117 * k[3];
-                // 22. LFO phases.
-                lfos.advance();
+                kickControls[0][i] = 30.0 + 50.0 * kickControls[0][i];
+                kickControls[1][i] = 0.08 + 1.12 * kickControls[1][i];
+                kickControls[2][i] = 220.0 * kickControls[2][i];
+                kickControls[3][i] = 0.003 + 0.117 * kickControls[3][i];
             }
 
             // 4. Sources.
-            const double* const segmentControls[4] = {kickControls[0] + b, kickControls[1] + b, kickControls[2] + b,
-                                                      kickControls[3] + b};
             kick.render(segmentControls, count, chainKick + b, chainKickAmplitude + b);
             for (int32 i = b; i < b + count; ++i) chainWave[i] = wave.render();
             for (int32 i = b; i < b + count; ++i) chainOsc[i] = osc.render();
@@ -364,7 +361,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
             }
 
             // 6.-8. Envelope and kick bus, with 3. the ramps of the volume and the mixes.
-            for (int32 i = b; i < b + count; ++i) chainEnvelope[i] = envelope.next();
+            envelope.next(chainEnvelope + b, count);
             double smallestReductionGain = 1.0;
             for (int32 i = b; i < b + count; ++i) {
                 double r[kRampSubMix + 1];

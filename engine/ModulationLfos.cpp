@@ -87,6 +87,15 @@ void ModulationLfos::modulateKickControls(double (&k)[4]) {
     }
 }
 
+void ModulationLfos::modulateKickControls(double* __restrict const k[4], int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        double sample[4];
+        modulateKickControls(sample);
+        for (int32_t j = 0; j < 4; ++j) k[j][i] = sample[j];
+        advance();
+    }
+}
+
 void ModulationLfos::modulateKickControls(const ParameterBlock& p, double sampleRate, double (&k)[4]) {
     loadSettings(p, sampleRate);
     modulateKickControls(k);

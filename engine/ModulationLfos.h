@@ -46,6 +46,9 @@ struct ModulationLfos {
     // modulateKickControls and advance on the loaded settings (the per-sample path of the render).
     void modulateKickControls(double (&k)[4]);
     void advance();
+    // Both for `count` samples: the modulated controls of sample i into k[0..3][i], the phases
+    // advanced after each.
+    void modulateKickControls(double* __restrict const k[4], int32_t count);
     // A trigger restarts the phase of each LFO whose retrig is on (outputs and held values stay).
     void retrigger(const ParameterBlock& p);
     // K: the normalized "Kick Tune", "Kick Decay", "Kick Pitch Drop", "Kick Pitch Decay" of this

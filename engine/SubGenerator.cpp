@@ -101,12 +101,30 @@ float SubGenerator::render() {
     return out;
 }
 
-SubGenerator::SaturationInput SubGenerator::voiceSample() {
+void SubGenerator::glideControls() {
     static_assert(kCompressor == kControlCount - 1, "the compressor glides at its own rate, after the others");
     for (int32_t i = 0; i < kCompressor; ++i) smoothed[i] += controlCoefficient * (target[i] - smoothed[i]);
     smoothed[kCompressor] += compressorCoefficient * (target[kCompressor] - smoothed[kCompressor]);
     for (int32_t i = 0; i < kEnvelopeControlCount; ++i)
         envelopeSmoothed[i] += controlCoefficient * (envelopeTarget[i] - envelopeSmoothed[i]);
+}
+
+bool SubGenerator::glidesAtRest() const {
+    // A glide whose next step leaves its value as it is gives that value on every step after it
+    // (the targets change only between calls).
+    bool rest = true;
+    for (int32_t i = 0; i < kCompressor; ++i)
+        rest = rest && smoothed[i] + controlCoefficient * (target[i] - smoothed[i]) == smoothed[i];
+    rest = rest && smoothed[kCompressor] + compressorCoefficient * (target[kCompressor] - smoothed[kCompressor]) ==
+                       smoothed[kCompressor];
+    for (int32_t i = 0; i < kEnvelopeControlCount; ++i)
+        rest = rest && envelopeSmoothed[i] + controlCoefficient * (envelopeTarget[i] - envelopeSmoothed[i]) ==
+                           envelopeSmoothed[i];
+    return rest;
+}
+
+SubGenerator::SaturationInput SubGenerator::voiceSample() {
+    if (!glidesSettled) glideControls();
 
     const double pi = smoothed[kPitch], dr = smoothed[kDrop], sw = smoothed[kSweep];
     const double at = smoothed[kAttack], tr = smoothed[kTransient], so = smoothed[kSoften];
@@ -226,6 +244,7 @@ int32_t SubGenerator::renderRun(int32_t count, float* out) {
         return count;
     }
     if (count > kMaxRun) count = kMaxRun;
+    glidesSettled = glidesAtRest();
 
     // The voice sample by sample (its recurrences) up to the first sample after which it may end,
     // which depends on that sample's output; the two saturations, which no recurrence waits for,

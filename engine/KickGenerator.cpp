@@ -86,16 +86,27 @@ void KickGenerator::renderRun(const double* const controls[4], int32_t count, fl
             sampleInterval = 1.0 / sampleRate;
         }
         const double dt = sampleInterval;
+        // The glides of the controls the LFOs leave alone: once one more step would change none of
+        // them, no step in the run does (their targets change only between calls).
+        const auto atRest = [c](double smoothed, double target) { return smoothed + c * (target - smoothed) == smoothed; };
+        const bool glidesSettled =
+            atRest(smoothedDrive, settings.drive) && atRest(smoothedTransient, settings.transient) &&
+            atRest(smoothedPunch, settings.punch) && atRest(smoothedBodyWeight, settings.bodyWeight) &&
+            atRest(smoothedClickTone, settings.clickTone) && atRest(smoothedTightness, settings.tightness);
         while (sounding < count) {
             const int32_t i = sounding;
             setModulatedSettings(controls[0][i], controls[1][i], controls[2][i], controls[3][i]);
-            smoothedDrive += c * (settings.drive - smoothedDrive);
-            smoothedDecay += c * (settings.decay - smoothedDecay);
-            smoothedTransient += c * (settings.transient - smoothedTransient);
-            smoothedPunch += c * (settings.punch - smoothedPunch);
-            smoothedBodyWeight += c * (settings.bodyWeight - smoothedBodyWeight);
-            smoothedClickTone += c * (settings.clickTone - smoothedClickTone);
-            smoothedTightness += c * (settings.tightness - smoothedTightness);
+            if (glidesSettled) {
+                smoothedDecay += c * (settings.decay - smoothedDecay);
+            } else {
+                smoothedDrive += c * (settings.drive - smoothedDrive);
+                smoothedDecay += c * (settings.decay - smoothedDecay);
+                smoothedTransient += c * (settings.transient - smoothedTransient);
+                smoothedPunch += c * (settings.punch - smoothedPunch);
+                smoothedBodyWeight += c * (settings.bodyWeight - smoothedBodyWeight);
+                smoothedClickTone += c * (settings.clickTone - smoothedClickTone);
+                smoothedTightness += c * (settings.tightness - smoothedTightness);
+            }
 
             // A zero factor times an envelope in (0, 1] is that same zero: the envelope need not be computed.
             const double drop = settings.pitchDrop;

@@ -362,7 +362,8 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
             // 6.-8. Envelope and kick bus, with 3. the ramps of the volume and the mixes.
             envelope.next(chainEnvelope + b, count);
-            double smallestReductionGain = 1.0;
+            float chainLayered[kChunk];
+            float chainSubOut[kChunk];
             for (int32 i = b; i < b + count; ++i) {
                 double r[kRampSubMix + 1];
                 for (int32_t j = 0; j <= kRampSubMix; ++j) r[j] = ramps[j].advance();
@@ -372,14 +373,17 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
                 double subOut = chainSub[i] * subGain;
                 if (softClip > 0.0) subOut = subOut / (1.0 + 0.42 * softClip * std::fabs(subOut));
 
-                const auto layered = static_cast<float>(chainWave[i] * r[kRampWaveMix] +
-                                                        chainKick[i] * r[kRampKickMix] +
-                                                        chainOsc[i] * 0.75 * r[kRampOscMix]);
-                const auto filtered = static_cast<float>(kickFilter.process(layered));
-                smallestReductionGain = std::min(smallestReductionGain, kickFilter.reductionGain);
-                const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * chainEnvelope[i]));
-                chainBus[i] = static_cast<float>(static_cast<float>(subOut) + static_cast<float>(kickBus));
+                chainSubOut[i] = static_cast<float>(subOut);
+                chainLayered[i] = static_cast<float>(chainWave[i] * r[kRampWaveMix] + chainKick[i] * r[kRampKickMix] +
+                                                     chainOsc[i] * 0.75 * r[kRampOscMix]);
                 chainVolume[i] = static_cast<float>(0.2 * r[kRampVolume]);
+            }
+            double chainFiltered[kChunk];
+            const double smallestReductionGain = kickFilter.process(chainLayered + b, chainFiltered + b, count);
+            for (int32 i = b; i < b + count; ++i) {
+                const auto filtered = static_cast<float>(chainFiltered[i]);
+                const double kickBus = kickBusDeclicker.process(filtered * (triggerVelocity * chainEnvelope[i]));
+                chainBus[i] = static_cast<float>(chainSubOut[i] + static_cast<float>(kickBus));
             }
             capture.addReduction(static_cast<float>(KickFilter::decibelsOfGain(smallestReductionGain)));
 

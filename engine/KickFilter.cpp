@@ -84,7 +84,7 @@ double KickFilter::stableFrequencyCoefficient(double q) {
     return 0.95 * (std::sqrt(q * q + 4.0) + q);
 }
 
-double KickFilter::process(float xf) {
+KickFilter::Saturation KickFilter::step(float xf) {
     const double x = xf;
     smoothedCutoff += cutoffCoefficient * (cutoffTarget - smoothedCutoff);
     Derived& dv = derived;
@@ -132,7 +132,7 @@ double KickFilter::process(float xf) {
     const double a = smoothedAmount;
     if (a <= 1e-6) {
         reductionGain = 1.0;
-        return y;
+        return {y, 0.0, 1.0, 1.0, 0.0, false};
     }
 
     if (attack != dv.attackMs || release != dv.releaseMs) {
@@ -165,8 +165,43 @@ double KickFilter::process(float xf) {
     if (envelope > h) g = (divideByCached(envelope - h, dv.ratio, dv.inverseRatio) + h) / std::max(envelope, 1e-6);
     reductionGain = g;
 
-    const double z = divideByCached(Math::tanh(y * dv.drive * g * dv.makeUp), dv.tanhDrive, dv.inverseTanhDrive);
-    return y + dv.wet * (z - y);
+    return {y, y * dv.drive * g * dv.makeUp, dv.tanhDrive, dv.inverseTanhDrive, dv.wet, true};
+}
+
+double KickFilter::process(float x) {
+    double out = 0.0;
+    process(&x, &out, 1);
+    return out;
+}
+
+double KickFilter::process(const float* in, double* out, int32_t count) {
+    // The filter and the compressor's followers sample by sample; the saturation, which neither
+    // waits for, over the run.
+    constexpr int32_t kRun = 128;
+    double smallestGain = 1.0;
+    for (int32_t done = 0; done < count; done += kRun) {
+        const int32_t n = count - done < kRun ? count - done : kRun;
+        Saturation sat[kRun];
+        double driven[kRun];
+        bool compressing = false;
+        for (int32_t i = 0; i < n; ++i) {
+            sat[i] = step(in[done + i]);
+            smallestGain = std::min(smallestGain, reductionGain);
+            driven[i] = sat[i].compressed ? sat[i].argument : 0.0;
+            compressing = compressing || sat[i].compressed;
+        }
+        if (compressing) Math::tanhInPlace(driven, n);
+        for (int32_t i = 0; i < n; ++i) {
+            const Saturation& q = sat[i];
+            if (!q.compressed) {
+                out[done + i] = q.input;
+                continue;
+            }
+            const double z = divideByCached(driven[i], q.tanhDrive, q.inverseTanhDrive);
+            out[done + i] = q.input + q.wet * (z - q.input);
+        }
+    }
+    return smallestGain;
 }
 
 } // namespace TarnwellPlugin

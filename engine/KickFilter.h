@@ -40,6 +40,9 @@ struct KickFilter {
     void reset();
     void updateParameters(const ParameterBlock& p);
     double process(float x);
+    // The next `count` samples; returns the smallest compressor gain among them (what the
+    // reduction meter shows), reductionGain holding the last.
+    double process(const float* in, double* out, int32_t count);
     // The reduction in dB (>= 0), converted only when asked for: the meter needs one value per
     // block, and as the conversion falls with the gain, the smallest gain gives the largest reading.
     double reductionDecibels() const { return decibelsOfGain(reductionGain); }
@@ -61,6 +64,15 @@ struct KickFilter {
         double cutoff = -1.0, resonance = -1.0; // inputs of the filter coefficient
         double f = 0.0, q = -2.0;
     } derived;
+
+private:
+    // One sample up to the compressor's saturation: the filtered value and, when the compressor
+    // is in, the saturation's argument and what its result is scaled and mixed by.
+    struct Saturation {
+        double input, argument, tanhDrive, inverseTanhDrive, wet;
+        bool compressed;
+    };
+    Saturation step(float x);
 };
 
 } // namespace TarnwellPlugin

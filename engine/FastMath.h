@@ -363,6 +363,37 @@ inline double asinOfSin(double x) {
     return (q & 1) ? -r : r;
 }
 
+// asin(sin x) of two values at once: lane for lane the operations of asinOfSin above in the same
+// order (the same bits); a lane beyond the reduction's range goes through asinOfSin itself.
+inline __m128d asinOfSin2(__m128d x) {
+    using namespace Detail;
+    constexpr double kOneOverPi = 0.31830988618379067154;
+    const __m128d signMask = _mm_set1_pd(-0.0);
+    const __m128d a = _mm_andnot_pd(signMask, x);
+    // fabs(x) > limit, a NaN lane false as in asinOfSin
+    if (_mm_movemask_pd(_mm_cmpgt_pd(a, _mm_set1_pd(kReductionLimit)))) [[unlikely]] {
+        alignas(16) double lanes[2];
+        _mm_store_pd(lanes, x);
+        return _mm_set_pd(asinOfSin(lanes[1]), asinOfSin(lanes[0]));
+    }
+    const __m128d shifter = _mm_set1_pd(kRoundShifter);
+    const __m128d shifted = _mm_add_pd(_mm_mul_pd(x, _mm_set1_pd(kOneOverPi)), shifter);
+    const __m128d n = _mm_sub_pd(shifted, shifter);
+    const __m128d r = _mm_sub_pd(_mm_sub_pd(_mm_sub_pd(x, _mm_mul_pd(n, _mm_set1_pd(2.0 * kHalfPi1))),
+                                            _mm_mul_pd(n, _mm_set1_pd(2.0 * kHalfPi2))),
+                                 _mm_mul_pd(n, _mm_set1_pd(2.0 * kHalfPi3)));
+    // The low bit of the integer in shifted, moved to the sign: odd n negates.
+    const __m128i odd = _mm_slli_epi64(_mm_and_si128(_mm_castpd_si128(shifted), _mm_set1_epi64x(1)), 63);
+    return _mm_xor_pd(r, _mm_castsi128_pd(odd));
+}
+
+// asin(sin x) of every value of x[0, count), two at a time.
+inline void asinOfSinInPlace(double* x, int32_t count) {
+    int32_t i = 0;
+    for (; i + 1 < count; i += 2) _mm_storeu_pd(x + i, asinOfSin2(_mm_loadu_pd(x + i)));
+    if (i < count) x[i] = asinOfSin(x[i]);
+}
+
 // ln x for positive normal x (0, subnormals, negatives, inf and NaN through libm): x = m * 2^k with
 // m in [sqrt(1/2), sqrt(2)), ln m = 2 atanh(s), s = (m - 1) / (m + 1), |s| <= 0.1716, by its series
 // to s^21 (truncation below 2e-17 relative).
@@ -420,6 +451,9 @@ inline void tanhInPlace(double* x, int32_t count) {
 inline void tanhInPlace(float* x, int32_t count) {
     for (int32_t i = 0; i < count; ++i) x[i] = std::tanh(x[i]);
 }
+inline void asinOfSinInPlace(double* x, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) x[i] = std::asin(std::sin(x[i]));
+}
 inline constexpr bool kFast = false;
 } // namespace Exact
 #else
@@ -438,6 +472,7 @@ inline float tanh(float x) { return static_cast<float>(Fast::tanh(x)); }
 // The same tanh over a run of values: what the stages use where a loop gathers their arguments.
 inline void tanhInPlace(double* x, int32_t count) { Fast::tanhInPlace(x, count); }
 inline void tanhInPlace(float* x, int32_t count) { Fast::tanhInPlace(x, count); }
+inline void asinOfSinInPlace(double* x, int32_t count) { Fast::asinOfSinInPlace(x, count); }
 inline constexpr bool kFast = true;
 } // namespace Approximate
 #endif

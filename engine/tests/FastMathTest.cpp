@@ -208,6 +208,43 @@ TEST(FastMathTest, TanhOverARunIsTheScalarTanh) {
     }
 }
 
+TEST(FastMathTest, AsinOfSinOverARunIsTheScalarAsinOfSin) {
+    // Around every multiple of pi / 2 (where the parity of n and the reduction turn), both sides of
+    // the reduction's limit (where a lane goes to libm), and the special values.
+    std::vector<double> xs = {0.0,   -0.0,     kMinSubnormal, -1e-310, 1e-30,   1.0,  -1.0,  99999.99, 100000.0,
+                              -1e5,  100000.01, -100000.01,   1e6,     -1e30,   kInf, -kInf, kNaN,     -kNaN};
+    for (const double x : sweep(-100.0, 100.0, 40001)) xs.push_back(x);
+    for (const double x : sweep(-1.2e5, 1.2e5, 4001)) xs.push_back(x);
+    for (int k = -64; k <= 64; ++k) {
+        const double m = k * 1.5707963267948966;
+        xs.push_back(m);
+        xs.push_back(std::nextafter(m, kInf));
+        xs.push_back(std::nextafter(m, -kInf));
+    }
+    for (const double x : logSweep(1e-300, 1e5, 4001)) {
+        xs.push_back(x);
+        xs.push_back(-x);
+    }
+    for (const int32_t count : {static_cast<int32_t>(xs.size()), static_cast<int32_t>(xs.size()) - 1, 1}) {
+        // Shifted by one as well, so that each value meets each lane and each neighbour.
+        for (const int32_t start : {0, 1}) {
+            const int32_t n = count - start;
+            if (n <= 0) continue;
+            std::vector<double> run(xs.begin() + start, xs.begin() + start + n);
+            Fast::asinOfSinInPlace(run.data(), n);
+            for (int32_t i = 0; i < n; ++i) {
+                const double x = xs[start + i];
+                const double scalar = Fast::asinOfSin(x);
+                if (std::isnan(scalar)) {
+                    EXPECT_TRUE(std::isnan(run[i])) << x;
+                    continue;
+                }
+                EXPECT_EQ(std::bit_cast<uint64_t>(run[i]), std::bit_cast<uint64_t>(scalar)) << x << " of " << n;
+            }
+        }
+    }
+}
+
 TEST(FastMathTest, SinIsOddAndCosEven) {
     for (const double x : sweep(0.0, 100.0, 20001)) {
         EXPECT_EQ(Fast::sin(-x), -Fast::sin(x)) << x;

@@ -388,7 +388,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
             capture.addReduction(static_cast<float>(KickFilter::decibelsOfGain(smallestReductionGain)));
 
             // 9.-11. Fattener, rumble and the pre-effects sum.
-            for (int32 i = b; i < b + count; ++i) chainX[i] = fattener.process(chainBus[i]);
+            fattener.process(chainBus + b, chainX + b, count);
             float chainRumble[kChunk];
             rumble.process(chainBus + b, chainKickAmplitude + b, chainRumble + b, count);
             for (int32 i = b; i < b + count; ++i) chainX[i] = chainX[i] + 0.78f * chainBus[i] + 0.72f * chainRumble[i];

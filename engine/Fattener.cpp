@@ -44,68 +44,122 @@ void Fattener::updateParameters(const ParameterBlock& p) {
     amount = p.value(kFattenerAmount);
 }
 
-float Fattener::process(float xf) {
-    const double x = xf;
+void Fattener::process(const float* in, float* out, int32_t count) {
+    constexpr int32_t kRun = 128;
+    for (int32_t done = 0; done < count; done += kRun) {
+        const int32_t n = count - done < kRun ? count - done : kRun;
+        processRun(in + done, out + done, n);
+    }
+}
+
+void Fattener::processRun(const float* in, float* out, int32_t count) {
+    // The followers, tracker and oscillator sample by sample in locals; the saturation, which none
+    // of them waits for, over the run (and not at all while the fattener is off).
     const double sr = sampleRate;
-    smoothedEnable += coefficient * (enable - smoothedEnable);
-    smoothedTone += coefficient * (tone - smoothedTone);
-    smoothedAmount += coefficient * (amount - smoothedAmount);
+    const double c = coefficient;
+    const double en = enable, to = tone, am = amount;
+    const double inPole = inputPole, attack = followerAttack, release = followerRelease;
+    const uint32_t minCrossing = minCrossingSamples, maxCrossing = maxCrossingSamples;
+    double sEnable = smoothedEnable, sTone = smoothedTone, sAmount = smoothedAmount;
+    double inLp = inputLowpass, prevLp = previousLowpass, env = envelope, ph = phase;
+    double tracked = trackedFrequency, outLp = outputLowpass;
+    uint32_t sinceCrossing = samplesSinceCrossing;
+    double dTone = derivedTone, oPole = outputPole, dFrequency = derivedFrequency, step = phaseStep;
+    SinePhasor osc = sine;
 
-    inputLowpass += (1.0 - inputPole) * (x - inputLowpass);
-    const double lp = inputLowpass;
+    double argument[128];
+    double level[128];
+    int32_t saturated = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const double x = in[i];
+        sEnable += c * (en - sEnable);
+        sTone += c * (to - sTone);
+        sAmount += c * (am - sAmount);
 
-    ++samplesSinceCrossing;
-    if (previousLowpass <= 0.0 && lp > 0.0 && envelope > 0.004 &&
-        samplesSinceCrossing >= minCrossingSamples) {
-        if (samplesSinceCrossing <= maxCrossingSamples) {
-            const double estimate = sr / (2.0 * samplesSinceCrossing); // one octave down
-            trackedFrequency += 0.28 * (estimate - trackedFrequency);
+        inLp += (1.0 - inPole) * (x - inLp);
+        const double lp = inLp;
+
+        ++sinceCrossing;
+        if (prevLp <= 0.0 && lp > 0.0 && env > 0.004 && sinceCrossing >= minCrossing) {
+            if (sinceCrossing <= maxCrossing) {
+                const double estimate = sr / (2.0 * sinceCrossing); // one octave down
+                tracked += 0.28 * (estimate - tracked);
+            }
+            sinceCrossing = 0;
         }
-        samplesSinceCrossing = 0;
-    }
-    previousLowpass = lp;
+        prevLp = lp;
 
-    const double alp = std::fabs(lp);
-    const double q = alp > envelope ? followerAttack : followerRelease;
-    envelope += (1.0 - q) * (alp - envelope);
+        const double alp = std::fabs(lp);
+        const double q = alp > env ? attack : release;
+        env += (1.0 - q) * (alp - env);
 
-    // The tracked frequency moves only at accepted crossings.
-    const double f = Dsp::clamp(trackedFrequency, 18.0, 90.0);
-    if (f != derivedFrequency) {
-        derivedFrequency = f;
-        phaseStep = Dsp::kTwoPi * f / sr;
-    }
-    const double previousPhase = phase;
-    phase += phaseStep;
-    if (phase >= Dsp::kTwoPi) {
-        phase -= Dsp::kTwoPi;
-        if (phase >= Dsp::kTwoPi) phase = std::fmod(phase, Dsp::kTwoPi);
-    }
-    sine.moved(previousPhase, phase, phaseStep);
+        // The tracked frequency moves only at accepted crossings.
+        const double f = Dsp::clamp(tracked, 18.0, 90.0);
+        if (f != dFrequency) {
+            dFrequency = f;
+            step = Dsp::kTwoPi * f / sr;
+        }
+        const double previousPhase = ph;
+        ph += step;
+        if (ph >= Dsp::kTwoPi) {
+            ph -= Dsp::kTwoPi;
+            if (ph >= Dsp::kTwoPi) ph = std::fmod(ph, Dsp::kTwoPi);
+        }
+        osc.moved(previousPhase, ph, step);
 
-    const Fast::SinPair sines = sine.sinAndSin2(phase);
-    const double s = sines.sin + 0.16 * smoothedTone * sines.sin2;
-    if (smoothedTone != derivedTone) {
-        derivedTone = smoothedTone;
-        outputPole = Math::exp((-471.23889803846896 * smoothedTone - 345.57519189487726) / sr);
-    }
-    outputLowpass += (1.0 - outputPole) * (s * std::sqrt(std::max(envelope, 0.0)) - outputLowpass);
+        const Fast::SinPair sines = osc.sinAndSin2(ph);
+        const double s = sines.sin + 0.16 * sTone * sines.sin2;
+        if (sTone != dTone) {
+            dTone = sTone;
+            oPole = Math::exp((-471.23889803846896 * sTone - 345.57519189487726) / sr);
+        }
+        outLp += (1.0 - oPole) * (s * std::sqrt(std::max(env, 0.0)) - outLp);
 
-    if (!std::isfinite(inputLowpass) || !std::isfinite(envelope) || !std::isfinite(outputLowpass)) {
-        // A non-finite bus sample must not stick in the followers.
-        inputLowpass = previousLowpass = envelope = outputLowpass = 0.0;
-        return 0.0f;
+        if (!std::isfinite(inLp) || !std::isfinite(env) || !std::isfinite(outLp)) {
+            // A non-finite bus sample must not stick in the followers.
+            inLp = prevLp = env = outLp = 0.0;
+            out[i] = 0.0f;
+            argument[i] = 0.0; // 0 * tanh 0: the same zero
+            level[i] = 0.0;
+            continue;
+        }
+        const double l = 0.92 * sEnable * sAmount;
+        // Switched off (and glided down), the product cannot reach the smallest float: the result is
+        // a zero carrying the product's sign, and the saturation need not run (tanh keeps the sign).
+        // The fast build gives the zero without that sign (level is never negative): a zero's sign
+        // is no difference in the sound. Should other samples of the run saturate, tanh of an
+        // infinity (exactly +-1 in both builds) gives the same zero again.
+        if (std::fabs(l) < 0x1p-160) {
+            const bool negative = !Math::kFast && std::signbit(outLp);
+            out[i] = static_cast<float>(l * (negative ? -1.0 : 1.0));
+            argument[i] = negative ? -HUGE_VAL : HUGE_VAL;
+            level[i] = l;
+            continue;
+        }
+        argument[i] = 1.55 * outLp;
+        level[i] = l;
+        ++saturated;
     }
-    const double level = 0.92 * smoothedEnable * smoothedAmount;
-    // Switched off (and glided down), the product cannot reach the smallest float: the result is a
-    // zero carrying the product's sign, and the saturation need not run (tanh keeps the sign).
-    // The fast build gives the zero without that sign (level is never negative): the sum after this
-    // stage need not wait for the follower chain, and a zero's sign is no difference in the sound.
-    if (std::fabs(level) < 0x1p-160) {
-        if constexpr (Math::kFast) return static_cast<float>(level);
-        return static_cast<float>(level * (std::signbit(outputLowpass) ? -1.0 : 1.0));
-    }
-    return static_cast<float>(level * Math::tanh(1.55 * outputLowpass));
+
+    smoothedEnable = sEnable;
+    smoothedTone = sTone;
+    smoothedAmount = sAmount;
+    inputLowpass = inLp;
+    previousLowpass = prevLp;
+    envelope = env;
+    phase = ph;
+    trackedFrequency = tracked;
+    outputLowpass = outLp;
+    samplesSinceCrossing = sinceCrossing;
+    derivedTone = dTone;
+    outputPole = oPole;
+    derivedFrequency = dFrequency;
+    phaseStep = step;
+    sine = osc;
+
+    if (saturated == 0) return;
+    Math::tanhInPlace(argument, count);
+    for (int32_t i = 0; i < count; ++i) out[i] = static_cast<float>(level[i] * argument[i]);
 }
 
 } // namespace TarnwellPlugin

@@ -41,9 +41,16 @@ struct Fattener {
     void prepare(double sr);
     void reset();
     void updateParameters(const ParameterBlock& p);
-    float process(float x);
+    // The next `count` samples of the bus in, the sub-octave out.
+    void process(const float* in, float* out, int32_t count);
+    float process(float x) {
+        float out = 0.0f;
+        process(&x, &out, 1);
+        return out;
+    }
 
 private:
+    void processRun(const float* in, float* out, int32_t count);
     void computeCoefficients();
 };
 

@@ -441,8 +441,7 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
                                                : std::numeric_limits<double>::quiet_NaN();
                 chainX[i] = outputGate.process(chainX[i], ppq);
             }
-        if (!riftFold.passesThrough())
-            for (int32 i = 0; i < n; ++i) chainX[i] = riftFold.process(chainX[i]);
+        if (!riftFold.passesThrough()) riftFold.process(chainX, chainX, n);
         if (voidMod.passesThrough())
             voidMod.advancePhase(n);
         else

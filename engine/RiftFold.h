@@ -8,6 +8,7 @@
 #include "RoadMath.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace TarnwellPlugin {
 
@@ -45,22 +46,79 @@ struct RiftFold {
                smoothedMix + coefficient * (mix - smoothedMix) == smoothedMix && smoothedMix * smoothedEnable < 1e-6;
     }
 
-    float process(float x) {
-        smoothedEnable += coefficient * (enable - smoothedEnable);
-        smoothedAmount += coefficient * (amount - smoothedAmount);
-        smoothedMix += coefficient * (mix - smoothedMix);
-        const double w = smoothedMix * smoothedEnable;
-        if (w < 1e-6) return x;
-        if (!(smoothedAmount == foldAmount)) {
-            foldAmount = smoothedAmount;
-            foldSpread = 1.0 + 13.0 * foldAmount;
-            foldGain = 0.6366197723675814 + 1.5915494309189535 * foldAmount;
-            foldNormalizer.set(std::sqrt(foldSpread));
+    // The next `count` samples (in and out may be the same buffer).
+    void process(const float* in, float* out, int32_t count) {
+        constexpr int32_t kRun = 128;
+        for (int32_t done = 0; done < count; done += kRun) {
+            const int32_t n = count - done < kRun ? count - done : kRun;
+            processRun(in + done, out + done, n);
         }
-        // fold(x, smoothedAmount), with its factors taken from the cache.
-        const double folded = Math::asinOfSin(x * (Dsp::kPi * 0.5) * foldSpread);
-        const double y = foldNormalizer.divide(Math::tanh(folded * foldGain));
-        return static_cast<float>(x + w * (y - x));
+    }
+
+    float process(float x) {
+        float out = 0.0f;
+        process(&x, &out, 1);
+        return out;
+    }
+
+private:
+    void processRun(const float* in, float* out, int32_t count) {
+        // The glides and the amount's factors sample by sample; the fold and its saturation, which
+        // no glide waits for, over the run.
+        const double c = coefficient;
+        const double en = enable, am = amount, mx = mix;
+        double sEnable = smoothedEnable, sAmount = smoothedAmount, sMix = smoothedMix;
+        double fAmount = foldAmount, fSpread = foldSpread, fGain = foldGain;
+        CachedDivisor normalizer = foldNormalizer;
+
+        double folded[128];
+        double gain[128];
+        double wet[128];
+        double normalizers[128]; // what the normalizer's divide takes: its reciprocal or its value
+        int32_t wetCount = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            sEnable += c * (en - sEnable);
+            sAmount += c * (am - sAmount);
+            sMix += c * (mx - sMix);
+            const double w = sMix * sEnable;
+            wet[i] = w;
+            if (w < 1e-6) {
+                out[i] = in[i];
+                folded[i] = 0.0;
+                gain[i] = 0.0;
+                continue;
+            }
+            if (!(sAmount == fAmount)) {
+                fAmount = sAmount;
+                fSpread = 1.0 + 13.0 * fAmount;
+                fGain = 0.6366197723675814 + 1.5915494309189535 * fAmount;
+                normalizer.set(std::sqrt(fSpread));
+            }
+            // fold(x, smoothedAmount), with its factors taken from the cache.
+            folded[i] = static_cast<double>(in[i]) * (Dsp::kPi * 0.5) * fSpread;
+            gain[i] = fGain;
+            normalizers[i] = Math::kFast ? normalizer.reciprocal : normalizer.value;
+            ++wetCount;
+        }
+        smoothedEnable = sEnable;
+        smoothedAmount = sAmount;
+        smoothedMix = sMix;
+        foldAmount = fAmount;
+        foldSpread = fSpread;
+        foldGain = fGain;
+        foldNormalizer = normalizer;
+
+        if (wetCount == 0) return;
+        Math::asinOfSinInPlace(folded, count);
+        for (int32_t i = 0; i < count; ++i) folded[i] *= gain[i];
+        Math::tanhInPlace(folded, count);
+        for (int32_t i = 0; i < count; ++i) {
+            const double w = wet[i];
+            if (w < 1e-6) continue; // passed through above
+            const double x = in[i];
+            const double y = Math::kFast ? folded[i] * normalizers[i] : folded[i] / normalizers[i];
+            out[i] = static_cast<float>(x + w * (y - x));
+        }
     }
 };
 

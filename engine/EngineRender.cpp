@@ -427,7 +427,8 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         }
 
         // 17.-19. Output gain, declicker, gate, fold and modulation.
-        for (int32 i = 0; i < n; ++i) chainX[i] = outputGain.process(chainVolume[i] * chainX[i], outputGainSetting);
+        for (int32 i = 0; i < n; ++i) chainX[i] = chainVolume[i] * chainX[i];
+        outputGain.process(chainX, chainX, n, outputGainSetting);
         // Stages that are out and at rest let the chunk through untouched (their state included);
         // the test costs a few operations per chunk instead of a loop over it.
         if (outputDeclicker.passesThrough())

@@ -9,6 +9,7 @@
 #include "RoadMath.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace TarnwellPlugin {
 
@@ -46,31 +47,90 @@ struct OutputGainStage {
         return y < 0.0f ? -bent : bent;
     }
 
-    // x: "Volume" ramp x 0.2 x filter output; setting: the normalized "Output Gain".
-    float process(float x, double setting) {
-        const double v = !(setting >= 0.0) ? 0.0 : (setting > 1.0 ? 1.0 : setting);
-        smoothedSetting += settingCoefficient * (v - smoothedSetting);
-        if (smoothedSetting != cachedSetting) updateSettingConstants(smoothedSetting);
+    // x: "Volume" ramp x 0.2 x filter output; setting: the normalized "Output Gain", the same for
+    // the `count` samples (in and out may be the same buffer).
+    void process(const float* in, float* out, int32_t count, double setting) {
+        constexpr int32_t kRun = 128;
+        for (int32_t done = 0; done < count; done += kRun) {
+            const int32_t n = count - done < kRun ? count - done : kRun;
+            processRun(in + done, out + done, n, setting);
+        }
+    }
 
-        double y;
-        if (!driveBranch) {
-            y = plainGain * x;
-        } else {
+    float process(float x, double setting) {
+        float out = 0.0f;
+        process(&x, &out, 1, setting);
+        return out;
+    }
+
+private:
+    void processRun(const float* in, float* out, int32_t count, double setting) {
+        // The setting's glide and the followers sample by sample; the drive branch's saturations,
+        // which no follower waits for, over the run. y is not finite exactly when the saturation's
+        // argument is NaN (tanh of an infinity is +-1, and the factors after it are finite), so
+        // the followers reset at the same sample as when each sample waited for its tanh.
+        const double v = !(setting >= 0.0) ? 0.0 : (setting > 1.0 ? 1.0 : setting);
+        const double sc = settingCoefficient;
+        const double attack = peakAttack, release = peakRelease, recover = gainRecover, clampRate = gainClamp;
+        double smoothed = smoothedSetting, peak = peakFollower, gainF = gainFollower;
+
+        double y[128];      // drive samples: the saturation's argument, then y
+        double scale[128];  // drive samples: 1 / tanh(saturation); 0 marks a sample finished here
+        double hardnessOf[128];
+        int32_t driven = 0;
+        bool hard = false;
+        for (int32_t i = 0; i < count; ++i) {
+            smoothed += sc * (v - smoothed);
+            if (smoothed != cachedSetting) updateSettingConstants(smoothed);
+            const float x = in[i];
+            y[i] = 0.0;
+            scale[i] = 0.0;
+            hardnessOf[i] = 0.0;
+            if (!driveBranch) {
+                out[i] = finish(plainGain * x);
+                continue;
+            }
             const double u = drive * x;
             const double au = std::fabs(u);
-            peakFollower = au + (peakFollower - au) * (au > peakFollower ? peakAttack : peakRelease);
+            peak = au + (peak - au) * (au > peak ? attack : release);
             double G = 1.0;
-            if (peakFollower > threshold)
-                G = (ratioDivisor.divide(peakFollower - threshold) + threshold) / maxWithBound(peakFollower, 1e-9);
-            gainFollower = G + (gainFollower - G) * (G >= gainFollower ? gainRecover : gainClamp);
-            y = Math::tanh(u * saturation * gainFollower) * invTanhSaturation;
-            if (hardness > 0.0) y = y + hardness * (Math::tanh(y * (2.0 + 10.0 * hardness)) - y);
-            if (!std::isfinite(y) || !std::isfinite(peakFollower) || !std::isfinite(gainFollower)) {
-                peakFollower = 0.0; // a non-finite input must not stick in the followers
-                gainFollower = 1.0;
-                return 0.0f;
+            if (peak > threshold)
+                G = (ratioDivisor.divide(peak - threshold) + threshold) / maxWithBound(peak, 1e-9);
+            gainF = G + (gainF - G) * (G >= gainF ? recover : clampRate);
+            const double argument = u * saturation * gainF;
+            if (std::isnan(argument) || !std::isfinite(peak) || !std::isfinite(gainF)) {
+                peak = 0.0; // a non-finite input must not stick in the followers
+                gainF = 1.0;
+                out[i] = 0.0f;
+                continue;
+            }
+            y[i] = argument;
+            scale[i] = invTanhSaturation;
+            hardnessOf[i] = hardness;
+            hard = hard || hardness > 0.0;
+            ++driven;
+        }
+        smoothedSetting = smoothed;
+        peakFollower = peak;
+        gainFollower = gainF;
+        if (driven == 0) return;
+
+        Math::tanhInPlace(y, count);
+        for (int32_t i = 0; i < count; ++i) y[i] = y[i] * scale[i];
+        if (hard) {
+            double bent[128];
+            for (int32_t i = 0; i < count; ++i) bent[i] = y[i] * (2.0 + 10.0 * hardnessOf[i]);
+            Math::tanhInPlace(bent, count);
+            for (int32_t i = 0; i < count; ++i) {
+                const double h = hardnessOf[i];
+                if (h > 0.0) y[i] = y[i] + h * (bent[i] - y[i]);
             }
         }
+        for (int32_t i = 0; i < count; ++i)
+            if (scale[i] != 0.0) out[i] = finish(y[i]);
+    }
+
+    static float finish(double y) {
         const float out = softCeiling(static_cast<float>(y));
         return std::isfinite(out) ? out : 0.0f;
     }

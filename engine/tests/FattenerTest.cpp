@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <vector>
 
@@ -131,5 +133,36 @@ TEST(Fattener, OutputIsTheSaturatedLowPassScaledBy092EnableAndAmount) {
             largest = std::max(largest, std::fabs(double(y)));
         }
         EXPECT_GT(largest, 0.05 * amount); // the sine is there
+    }
+}
+
+TEST(Fattener, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    // Switched on and off mid-run (the glides and the zero of an idle fattener), a tone glide, and a
+    // NaN and an infinity mid-run (whose reset must happen at the same sample).
+    std::vector<float> in(9000);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<float>(0.8 * std::sin(2 * kPi * 55 * i / 44100.0) * std::exp(-1e-4 * (i % 3000)));
+    in[2500] = NAN;
+    in[6001] = INFINITY;
+    for (const int32_t length : {1, 2, 7, 64, 128, 129, 300}) {
+        SCOPED_TRACE(length);
+        Fattener single, run;
+        single.prepare(44100.0);
+        run.prepare(44100.0);
+        std::vector<float> expected(in.size()), got(in.size());
+        for (size_t start = 0; start < in.size(); start += length) {
+            const size_t n = std::min(in.size() - start, static_cast<size_t>(length));
+            // The switch moves at fixed samples, between runs for both.
+            const bool on = (start / 1500) % 2 == 1;
+            const double tone = start < 4500 ? 0.35 : 0.8;
+            enable(single, on, 0.9, tone);
+            enable(run, on, 0.9, tone);
+            for (size_t i = start; i < start + n; ++i) expected[i] = single.process(in[i]);
+            run.process(in.data() + start, got.data() + start, static_cast<int32_t>(n));
+        }
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(expected[i])) << i;
+        EXPECT_EQ(std::bit_cast<uint64_t>(run.outputLowpass), std::bit_cast<uint64_t>(single.outputLowpass));
+        EXPECT_EQ(run.trackedFrequency, single.trackedFrequency);
     }
 }

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <iomanip>
 #include <vector>
 
@@ -191,4 +194,35 @@ TEST(OutputGainStage, HeavyDriveStaysFiniteAndBounded) {
     EXPECT_TRUE(std::isfinite(g.gainFollower));
     EXPECT_TRUE(std::isfinite(g.process(0.1f, 1.0)));
     EXPECT_TRUE(std::isfinite(g.process(0.1f, NAN)));
+}
+
+TEST(OutputGainStage, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    // The setting gliding across 0 dB into the drive range and its hard part and back (the branch
+    // changing mid-run), loud passages that move the followers, and a NaN and an infinity mid-run
+    // (the followers reset at their sample).
+    std::vector<float> in(12000);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<float>((i % 4000 < 2000 ? 0.9 : 0.05) * std::sin(2 * kPi * 50 * i / 44100.0));
+    in[3000] = NAN;
+    in[3001] = 0.5f;
+    in[7777] = -INFINITY;
+    for (const int32_t length : {1, 2, 3, 128, 129, 1000}) {
+        SCOPED_TRACE(length);
+        OutputGainStage single, run;
+        single.prepare(44100.0);
+        run.prepare(44100.0);
+        std::vector<float> expected(in.size()), got(in);
+        for (size_t start = 0; start < in.size(); start += length) {
+            const size_t n = std::min(in.size() - start, static_cast<size_t>(length));
+            const double settings[] = {2.0 / 7.0, 0.95, 0.5, 0.1, 1.0, 0.7};
+            const double setting = settings[(start / 2000) % 6];
+            for (size_t i = start; i < start + n; ++i) expected[i] = single.process(in[i], setting);
+            run.process(got.data() + start, got.data() + start, static_cast<int32_t>(n), setting); // in place
+        }
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(expected[i])) << i;
+        EXPECT_EQ(run.peakFollower, single.peakFollower);
+        EXPECT_EQ(run.gainFollower, single.gainFollower);
+        EXPECT_EQ(run.smoothedSetting, single.smoothedSetting);
+    }
 }

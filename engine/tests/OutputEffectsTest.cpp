@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 using namespace TarnwellPlugin;
 
@@ -233,4 +237,42 @@ TEST(DryReturns, SumOfTheFour) {
     EXPECT_NEAR(dryReturnSum(in), 1.5 / 1.18 + 0.25 + 0.1875 + std::tanh(0.7), 1e-6);
     in.kick = NAN;
     EXPECT_EQ(dryReturnSum(in), 0.0f);
+}
+
+TEST(RiftFold, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    // Glides in and out mid-run (samples passed through next to folded ones), the amount gliding
+    // (its factors recomputed mid-run), arguments beyond the fold's reduction range, NaN and inf.
+    std::vector<float> in(6000);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<float>(0.9 * std::sin(2 * kPi * 70 * i / 48000.0));
+    in[1000] = NAN;
+    in[1001] = INFINITY;
+    in[1700] = -3e4f;
+    in[3333] = 1e30f;
+    for (const int32_t length : {1, 2, 5, 128, 129, 500}) {
+        SCOPED_TRACE(length);
+        RiftFold single, run;
+        single.prepare(48000.0);
+        run.prepare(48000.0);
+        std::vector<float> expected(in.size()), got(in);
+        for (size_t start = 0; start < in.size(); start += length) {
+            const size_t n = std::min(in.size() - start, static_cast<size_t>(length));
+            ParameterBlock p;
+            p.store(kRiftFoldEnable, (start / 1200) % 2 == 1 ? 0.0 : 1.0);
+            p.store(kRiftFoldAmount, start < 3000 ? 0.3 : 1.0);
+            p.store(kRiftFoldMix, 0.8);
+            single.updateParameters(p);
+            run.updateParameters(p);
+            for (size_t i = start; i < start + n; ++i) expected[i] = single.process(in[i]);
+            run.process(got.data() + start, got.data() + start, static_cast<int32_t>(n)); // in place
+        }
+        for (size_t i = 0; i < in.size(); ++i) {
+            if (std::isnan(expected[i])) {
+                ASSERT_TRUE(std::isnan(got[i])) << i;
+                continue;
+            }
+            ASSERT_EQ(std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(expected[i])) << i;
+        }
+        EXPECT_EQ(run.smoothedAmount, single.smoothedAmount);
+        EXPECT_EQ(run.foldAmount, single.foldAmount);
+    }
 }

@@ -349,8 +349,8 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
 
             // 4. Sources.
             kick.render(segmentControls, count, chainKick + b, chainKickAmplitude + b);
-            for (int32 i = b; i < b + count; ++i) chainWave[i] = wave.render();
-            for (int32 i = b; i < b + count; ++i) chainOsc[i] = osc.render();
+            wave.render(count, chainWave + b);
+            osc.render(count, chainOsc + b);
 
             // 5. Sub path.
             const auto subVelocity = static_cast<float>(subTriggerVelocity);

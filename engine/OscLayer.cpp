@@ -85,37 +85,140 @@ double OscLayer::oscillate() {
     return value;
 }
 
-float OscLayer::render() {
-    smoothedDecay += smoothingCoefficient * (decayTarget - smoothedDecay);
-    if (!active) return 0.0f;
-    if (delayCountdown != 0) {
-        --delayCountdown;
-        return 0.0f;
+namespace {
+// The decay's smoothing over `n` samples. It settles on a value it maps to itself, after which the
+// remaining steps change nothing.
+inline void smoothOver(double& smoothed, double target, double coefficient, int64_t n) {
+    for (; n > 0; --n) {
+        const double next = smoothed + coefficient * (target - smoothed);
+        const bool settled = next == smoothed;
+        smoothed = next;
+        if (settled) break;
     }
+}
+} // namespace
+
+void OscLayer::render(int32_t count, float* out) {
+    double smoothed = smoothedDecay;
+    int32_t i = 0;
+    while (i < count) {
+        if (!active) {
+            smoothOver(smoothed, decayTarget, smoothingCoefficient, count - i);
+            for (; i < count; ++i) out[i] = 0.0f;
+            break;
+        }
+        if (delayCountdown != 0) {
+            const auto n = static_cast<int32_t>(std::min<uint64_t>(delayCountdown, static_cast<uint64_t>(count - i)));
+            smoothOver(smoothed, decayTarget, smoothingCoefficient, n);
+            for (const int32_t e = i + n; i < e; ++i) out[i] = 0.0f;
+            delayCountdown -= static_cast<uint64_t>(n);
+            continue;
+        }
+        const bool attacking = attack > 1e-6;
+        int32_t (OscLayer::*sounding)(int32_t, float*, double&);
+        switch (shape) {
+        case kSquare: sounding = attacking ? &OscLayer::renderSounding<kSquare, true> : &OscLayer::renderSounding<kSquare, false>; break;
+        case kSaw: sounding = attacking ? &OscLayer::renderSounding<kSaw, true> : &OscLayer::renderSounding<kSaw, false>; break;
+        case kTriangle:
+            sounding = attacking ? &OscLayer::renderSounding<kTriangle, true> : &OscLayer::renderSounding<kTriangle, false>;
+            break;
+        case kNoise: sounding = attacking ? &OscLayer::renderSounding<kNoise, true> : &OscLayer::renderSounding<kNoise, false>; break;
+        default: sounding = attacking ? &OscLayer::renderSounding<kSine, true> : &OscLayer::renderSounding<kSine, false>; break;
+        }
+        i += (this->*sounding)(count - i, out + i, smoothed);
+    }
+    smoothedDecay = smoothed;
+}
+
+template <int32_t kShape, bool kAttack>
+int32_t OscLayer::renderSounding(int32_t count, float* out, double& smoothedDecayNow) {
     if (!(sampleRate == intervalRate)) {
         intervalRate = sampleRate;
         sampleInterval = 1.0 / sampleRate;
     }
-    // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
-    const double x = attack > 1e-6 ? (t >= attack ? 1.0 : std::min(t / attack, 1.0)) : 1.0;
-    const double s = x * x * x * (x * (6.0 * x - 15.0) + 10.0);
-    const double d = decayEnvelope(t, smoothedDecay, sampleInterval);
-    double o = oscillate();
-    if (attack > 1e-6) {
-        if (!(s == poleContour && sampleRate == poleRate)) {
-            poleContour = s;
-            poleRate = sampleRate;
-            pole = Math::exp(perSample.divide(-124532.7327882994 * s - 1130.9733552923256, sampleRate));
+    // The settings stand still over the call; so do the phase steps without vibrato.
+    const double rate = sampleRate, interval = sampleInterval, target = decayTarget, coefficient = smoothingCoefficient;
+    const double attackTime = attack, depth = vibratoDepth, hz = frequency;
+    double smoothed = smoothedDecayNow, time = t, ph = phase, vph = vibratoPhase, filt = filter;
+    double contour = poleContour, contourRate = poleRate, p = pole;
+    uint32_t noise = noiseState;
+    Math::DecayingExp decay = decayEnvelope;
+    Math::AdvancingSine vibratoWave = vibratoSine;
+    Math::RotatingSine wave = sine;
+    Math::Reciprocal per = perSample, saw = sawScale;
+    const double vibratoStep = per.divide(Dsp::kTwoPi * vibratoRate, rate);
+    const double plainStep = per.divide(Dsp::kTwoPi * hz * 1.0, rate);
+
+    int32_t i = 0;
+    bool ended = false;
+    while (i < count && !ended) {
+        smoothed += coefficient * (target - smoothed);
+        // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
+        const double x = kAttack ? (time >= attackTime ? 1.0 : std::min(time / attackTime, 1.0)) : 1.0;
+        const double s = x * x * x * (x * (6.0 * x - 15.0) + 10.0);
+        const double d = decay(time, smoothed, interval);
+
+        double o;
+        if constexpr (kShape == kSquare) {
+            o = ph >= Dsp::kPi ? -1.0 : 1.0;
+        } else if constexpr (kShape == kSaw) {
+            o = saw.divide(ph, Dsp::kPi) - 1.0;
+        } else if constexpr (kShape == kTriangle) {
+            o = Math::asinOfSin(ph) * (2.0 / Dsp::kPi);
+        } else if constexpr (kShape == kNoise) {
+            noise = noise * 1664525u + 1013904223u;
+            o = static_cast<double>(noise) * 4.656612874161595e-10 - 1.0;
+        } else {
+            o = wave.sin(ph);
         }
-        const double p = pole;
-        filter += (1.0 - p) * (o - filter);
-        o = filter;
-    } else {
-        filter = o;
+        double step = plainStep;
+        if (depth != 0.0) {
+            const double vibrato = Math::exp2(depth / 12.0 * vibratoWave(vph, vibratoStep));
+            step = per.divide(Dsp::kTwoPi * hz * vibrato, rate);
+        }
+        ph += step;
+        vph += vibratoStep;
+        wrapPhase(ph);
+        wrapPhase(vph);
+
+        if constexpr (kAttack) {
+            if (!(s == contour && rate == contourRate)) {
+                contour = s;
+                contourRate = rate;
+                p = Math::exp(per.divide(-124532.7327882994 * s - 1130.9733552923256, rate));
+            }
+            filt += (1.0 - p) * (o - filt);
+            o = filt;
+        } else {
+            filt = o;
+        }
+        time += interval;
+        ended = d < 0.0001;
+        out[i++] = static_cast<float>(s * s * d * o);
     }
-    t += sampleInterval;
-    if (d < 0.0001) active = false;
-    return static_cast<float>(s * s * d * o);
+
+    if (ended) active = false;
+    smoothedDecayNow = smoothed;
+    t = time;
+    phase = ph;
+    vibratoPhase = vph;
+    filter = filt;
+    poleContour = contour;
+    poleRate = contourRate;
+    pole = p;
+    noiseState = noise;
+    decayEnvelope = decay;
+    vibratoSine = vibratoWave;
+    sine = wave;
+    perSample = per;
+    sawScale = saw;
+    return i;
+}
+
+float OscLayer::render() {
+    float out = 0.0f;
+    render(1, &out);
+    return out;
 }
 
 } // namespace TarnwellPlugin

@@ -53,9 +53,17 @@ struct OscLayer {
     // Frequency from a normalized "Frequency" value (also applied sample-accurately by the road).
     void setFrequencyFromNormalized(double v);
     void restart();
-    float render();
+    // The next `count` samples; a restart takes effect at the start of a call.
+    void render(int32_t count, float* out);
+    float render(); // one sample
     // The raw waveform value at the current phase; advances the phases.
     double oscillate();
+
+private:
+    // Sounding samples from the next on (after the delay), up to `count` or the one after which
+    // the voice ends: how many. `smoothed` is the decay's smoothing, carried sample by sample.
+    template <int32_t kShape, bool kAttack>
+    int32_t renderSounding(int32_t count, float* out, double& smoothed);
 };
 
 } // namespace TarnwellPlugin

@@ -120,66 +120,128 @@ double WaveLayer::envelope(uint32_t table, double time, double d) {
     return Math::exp(-6.907755278982137 * x);
 }
 
-double WaveLayer::envelopeNow(uint32_t table, double time, double d, Math::GaussianExp& squared) {
-    // The squared-time envelopes of tables 0-7 as envelope() has them, by the recurrence in the fast build.
-    if (table <= 7) return squared(time, table == 7 ? 3.0 * d : d, sampleInterval, 6.907755278982137);
-    return envelope(table, time, d);
+namespace {
+// The decay's smoothing over `n` samples. It settles on a value it maps to itself, after which the
+// remaining steps change nothing.
+inline void smoothOver(double& smoothed, double target, double coefficient, int64_t n) {
+    for (; n > 0; --n) {
+        const double next = smoothed + coefficient * (target - smoothed);
+        const bool settled = next == smoothed;
+        smoothed = next;
+        if (settled) break;
+    }
 }
 
-double WaveLayer::tableValue(uint32_t table) const {
-    const std::vector<float>& s = tables[table];
-    if (s.size() < 2 || !(position >= 0.0) || !(position + 1.0 < static_cast<double>(s.size()))) return 0.0;
-    const uint64_t i = static_cast<uint64_t>(position);
-    const float fraction = static_cast<float>(position - static_cast<double>(i));
-    return s[i] + (s[i + 1] - s[i]) * fraction;
+// A table's value at a position, linearly interpolated (0 outside the table).
+struct TableReader {
+    const float* samples;
+    double size;
+    bool usable; // at least two samples
+
+    explicit TableReader(const std::vector<float>& s)
+        : samples(s.data()), size(static_cast<double>(s.size())), usable(s.size() >= 2) {}
+    bool covers(double position) const { return usable && position + 1.0 < size; }
+    double at(double position) const {
+        if (!usable || !(position >= 0.0) || !(position + 1.0 < size)) return 0.0;
+        const uint64_t i = static_cast<uint64_t>(position);
+        const float fraction = static_cast<float>(position - static_cast<double>(i));
+        return samples[i] + (samples[i + 1] - samples[i]) * fraction;
+    }
+};
+} // namespace
+
+void WaveLayer::render(int32_t count, float* out) {
+    double smoothed = smoothedDecay;
+    int32_t i = 0;
+    while (i < count) {
+        if (!active) {
+            smoothOver(smoothed, decayTarget, smoothingCoefficient, count - i);
+            for (; i < count; ++i) out[i] = 0.0f;
+            break;
+        }
+        if (delayCountdown != 0) {
+            const auto n = static_cast<int32_t>(std::min<uint64_t>(delayCountdown, static_cast<uint64_t>(count - i)));
+            smoothOver(smoothed, decayTarget, smoothingCoefficient, n);
+            for (const int32_t e = i + n; i < e; ++i) out[i] = 0.0f;
+            delayCountdown -= static_cast<uint64_t>(n);
+            continue;
+        }
+        i += renderSounding(count - i, out + i, smoothed);
+    }
+    smoothedDecay = smoothed;
 }
 
-float WaveLayer::render() {
-    smoothedDecay += smoothingCoefficient * (decayTarget - smoothedDecay);
-    if (!active) return 0.0f;
-    if (delayCountdown != 0) {
-        --delayCountdown;
-        return 0.0f;
-    }
-
-    const std::vector<float>& current = tables[currentTable];
-    const bool currentUsable = current.size() >= 2 && position + 1.0 < static_cast<double>(current.size());
-    bool previousUsable = false;
-    if (crossfadeRemaining >= 1 && previousTable < kTableCount) {
-        const std::vector<float>& previous = tables[previousTable];
-        previousUsable = previous.size() >= 2 && position + 1.0 < static_cast<double>(previous.size());
-    }
-    if (!currentUsable && !previousUsable) {
-        active = false;
-        return 0.0f;
-    }
-
-    const double d = smoothedDecay;
+int32_t WaveLayer::renderSounding(int32_t count, float* out, double& smoothedDecayNow) {
     if (!(sampleRate == intervalRate)) {
         intervalRate = sampleRate;
         sampleInterval = 1.0 / sampleRate;
     }
-    const double envCurrent = envelopeNow(currentTable, t, d, currentEnvelope);
-    const double gainCurrent = currentTable == 8 ? 2.0 : 1.0;
-    double y = currentUsable ? envCurrent * gainCurrent * tableValue(currentTable) : 0.0;
+    // The tables, their gains and the settings stand still over the call.
+    const double interval = sampleInterval, target = decayTarget, coefficient = smoothingCoefficient;
+    const double attackTime = attack, step = rate;
+    const bool attacking = attackTime > 1e-6;
+    const uint32_t currentIndex = currentTable, previousIndex = previousTable;
+    const TableReader current(tables[currentIndex]);
+    const bool previousExists = previousIndex < kTableCount;
+    const TableReader previous(tables[previousExists ? previousIndex : 0]);
+    const double gainCurrent = currentIndex == 8 ? 2.0 : 1.0;
+    const double gainPrevious = previousIndex == 8 ? 2.0 : 1.0;
+    const int32_t fadeLength = crossfadeLength;
+    double smoothed = smoothedDecayNow, time = t, pos = position;
+    int32_t fading = crossfadeRemaining;
+    Math::GaussianExp currentSquared = currentEnvelope, previousSquared = previousEnvelope;
+    // The envelope of a table; tables 0-7 (squared time) by the recurrence in the fast build.
+    const auto envelopeOf = [interval](uint32_t table, double now, double d, Math::GaussianExp& squared) {
+        if (table <= 7) return squared(now, table == 7 ? 3.0 * d : d, interval, 6.907755278982137);
+        return envelope(table, now, d);
+    };
 
-    if (crossfadeRemaining >= 1) {
-        const double gainPrevious = previousTable == 8 ? 2.0 : 1.0;
-        const double p = previousTable < kTableCount
-                             ? envelopeNow(previousTable, t, d, previousEnvelope) * gainPrevious * tableValue(previousTable)
-                             : 0.0;
-        const double u = 1.0 - static_cast<double>(crossfadeRemaining) / crossfadeLength;
-        const double s = u * u * (3.0 - 2.0 * u);
-        y = p + (y - p) * s;
-        --crossfadeRemaining;
+    int32_t i = 0;
+    bool ended = false;
+    while (i < count && !ended) {
+        smoothed += coefficient * (target - smoothed);
+        const bool currentUsable = current.covers(pos);
+        const bool previousUsable = fading >= 1 && previousExists && previous.covers(pos);
+        if (!currentUsable && !previousUsable) {
+            ended = true;
+            out[i++] = 0.0f;
+            break;
+        }
+
+        const double d = smoothed;
+        const double envCurrent = envelopeOf(currentIndex, time, d, currentSquared);
+        double y = currentUsable ? envCurrent * gainCurrent * current.at(pos) : 0.0;
+        if (fading >= 1) {
+            const double p =
+                previousExists ? envelopeOf(previousIndex, time, d, previousSquared) * gainPrevious * previous.at(pos) : 0.0;
+            const double u = 1.0 - static_cast<double>(fading) / fadeLength;
+            const double s = u * u * (3.0 - 2.0 * u);
+            y = p + (y - p) * s;
+            --fading;
+        }
+
+        // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
+        const double a = attacking ? (time >= attackTime ? 1.0 : std::min(time / attackTime, 1.0)) : 1.0;
+        pos += step;
+        time += interval;
+        ended = envCurrent < 0.0001 && fading == 0;
+        out[i++] = static_cast<float>(a * y);
     }
 
-    // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
-    const double a = attack > 1e-6 ? (t >= attack ? 1.0 : std::min(t / attack, 1.0)) : 1.0;
-    position += rate;
-    t += sampleInterval;
-    if (envCurrent < 0.0001 && crossfadeRemaining == 0) active = false;
-    return static_cast<float>(a * y);
+    if (ended) active = false;
+    smoothedDecayNow = smoothed;
+    t = time;
+    position = pos;
+    crossfadeRemaining = fading;
+    currentEnvelope = currentSquared;
+    previousEnvelope = previousSquared;
+    return i;
+}
+
+float WaveLayer::render() {
+    float out = 0.0f;
+    render(1, &out);
+    return out;
 }
 
 } // namespace TarnwellPlugin

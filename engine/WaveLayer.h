@@ -75,7 +75,9 @@ struct WaveLayer {
     // Selects a table; starts a crossfade when the layer is sounding.
     void selectTable(uint32_t index);
     void restart();
-    float render();
+    // The next `count` samples; a restart or a change of table takes effect at the start of a call.
+    void render(int32_t count, float* out);
+    float render(); // one sample
 
     // The table index for a normalized "Wave Layer Waveform" value (8-, 16- and 24-entry grids).
     static uint32_t tableIndexForValue(double v);
@@ -83,9 +85,9 @@ struct WaveLayer {
     static double envelope(uint32_t table, double t, double d);
 
 private:
-    double tableValue(uint32_t table) const;
-    // envelope() with its quotients through the cached reciprocals.
-    double envelopeNow(uint32_t table, double time, double d, Math::GaussianExp& squared);
+    // Sounding samples from the next on (after the delay), up to `count` or the one after which
+    // the layer falls silent: how many. `smoothed` is the decay's smoothing, carried sample by sample.
+    int32_t renderSounding(int32_t count, float* out, double& smoothed);
     void releaseTables();
 };
 

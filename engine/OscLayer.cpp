@@ -149,10 +149,17 @@ int32_t OscLayer::renderSounding(int32_t count, float* out, double& smoothedDeca
     const double vibratoStep = per.divide(Dsp::kTwoPi * vibratoRate, rate);
     const double plainStep = per.divide(Dsp::kTwoPi * hz * 1.0, rate);
 
+    // Once the decay's smoothing maps its value to itself it stands still: no step waits on the last.
+    const double next = smoothed + coefficient * (target - smoothed);
+    const bool settled = next == smoothed;
+
     int32_t i = 0;
     bool ended = false;
     while (i < count && !ended) {
-        smoothed += coefficient * (target - smoothed);
+        if (settled)
+            smoothed = next;
+        else
+            smoothed += coefficient * (target - smoothed);
         // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
         const double x = kAttack ? (time >= attackTime ? 1.0 : std::min(time / attackTime, 1.0)) : 1.0;
         const double s = x * x * x * (x * (6.0 * x - 15.0) + 10.0);

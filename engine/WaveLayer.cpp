@@ -196,10 +196,17 @@ int32_t WaveLayer::renderSounding(int32_t count, float* out, double& smoothedDec
         return envelope(table, now, d);
     };
 
+    // Once the decay's smoothing maps its value to itself it stands still: no step waits on the last.
+    const double next = smoothed + coefficient * (target - smoothed);
+    const bool settled = next == smoothed;
+
     int32_t i = 0;
     bool ended = false;
     while (i < count && !ended) {
-        smoothed += coefficient * (target - smoothed);
+        if (settled)
+            smoothed = next;
+        else
+            smoothed += coefficient * (target - smoothed);
         const bool currentUsable = current.covers(pos);
         const bool previousUsable = fading >= 1 && previousExists && previous.covers(pos);
         if (!currentUsable && !previousUsable) {

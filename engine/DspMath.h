@@ -27,4 +27,31 @@ struct NoiseLcg {
     }
 };
 
+// One step of a one-pole glide toward its target.
+inline double glideStep(double value, double target, double coefficient) {
+    return value + coefficient * (target - value);
+}
+// True when one more step leaves the value as it is: then, while the target stands, so does every
+// step after it, and a run of samples may skip them.
+inline bool glideRests(double value, double target, double coefficient) {
+    return glideStep(value, target, coefficient) == value;
+}
+// `steps` steps of the glide, stopping early once it rests.
+inline void glideOver(double& value, double target, double coefficient, int64_t steps) {
+    for (; steps > 0; --steps) {
+        const double next = glideStep(value, target, coefficient);
+        const bool rests = next == value;
+        value = next;
+        if (rests) break;
+    }
+}
+
+// The stages that gather per-sample values on the stack take at most this many samples at once.
+inline constexpr int32_t kMaxRun = 128;
+// run(offset, length) over [0, count) in pieces of at most kMaxRun samples.
+template <typename Run>
+inline void forEachRun(int32_t count, Run&& run) {
+    for (int32_t done = 0; done < count; done += kMaxRun) run(done, count - done < kMaxRun ? count - done : kMaxRun);
+}
+
 } // namespace TarnwellPlugin::Dsp

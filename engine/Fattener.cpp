@@ -45,11 +45,7 @@ void Fattener::updateParameters(const ParameterBlock& p) {
 }
 
 void Fattener::process(const float* in, float* out, int32_t count) {
-    constexpr int32_t kRun = 128;
-    for (int32_t done = 0; done < count; done += kRun) {
-        const int32_t n = count - done < kRun ? count - done : kRun;
-        processRun(in + done, out + done, n);
-    }
+    Dsp::forEachRun(count, [&](int32_t done, int32_t n) { processRun(in + done, out + done, n); });
 }
 
 void Fattener::processRun(const float* in, float* out, int32_t count) {
@@ -67,9 +63,10 @@ void Fattener::processRun(const float* in, float* out, int32_t count) {
     double dTone = derivedTone, oPole = outputPole, dFrequency = derivedFrequency, step = phaseStep;
     SinePhasor osc = sine;
 
-    double argument[128];
-    double level[128];
-    int32_t saturated = 0;
+    double argument[Dsp::kMaxRun];
+    double level[Dsp::kMaxRun];
+    bool saturates[Dsp::kMaxRun];
+    bool anySaturates = false;
     for (int32_t i = 0; i < count; ++i) {
         const double x = in[i];
         sEnable += c * (en - sEnable);
@@ -119,26 +116,26 @@ void Fattener::processRun(const float* in, float* out, int32_t count) {
             // A non-finite bus sample must not stick in the followers.
             inLp = prevLp = env = outLp = 0.0;
             out[i] = 0.0f;
-            argument[i] = 0.0; // 0 * tanh 0: the same zero
-            level[i] = 0.0;
+            argument[i] = 0.0;
+            saturates[i] = false;
             continue;
         }
         const double l = 0.92 * sEnable * sAmount;
         // Switched off (and glided down), the product cannot reach the smallest float: the result is
         // a zero carrying the product's sign, and the saturation need not run (tanh keeps the sign).
         // The fast build gives the zero without that sign (level is never negative): a zero's sign
-        // is no difference in the sound. Should other samples of the run saturate, tanh of an
-        // infinity (exactly +-1 in both builds) gives the same zero again.
+        // is no difference in the sound.
         if (std::fabs(l) < 0x1p-160) {
             const bool negative = !Math::kFast && std::signbit(outLp);
             out[i] = static_cast<float>(l * (negative ? -1.0 : 1.0));
-            argument[i] = negative ? -HUGE_VAL : HUGE_VAL;
-            level[i] = l;
+            argument[i] = 0.0;
+            saturates[i] = false;
             continue;
         }
         argument[i] = 1.55 * outLp;
         level[i] = l;
-        ++saturated;
+        saturates[i] = true;
+        anySaturates = true;
     }
 
     smoothedEnable = sEnable;
@@ -157,9 +154,10 @@ void Fattener::processRun(const float* in, float* out, int32_t count) {
     phaseStep = step;
     sine = osc;
 
-    if (saturated == 0) return;
+    if (!anySaturates) return;
     Math::tanhInPlace(argument, count);
-    for (int32_t i = 0; i < count; ++i) out[i] = static_cast<float>(level[i] * argument[i]);
+    for (int32_t i = 0; i < count; ++i)
+        if (saturates[i]) out[i] = static_cast<float>(level[i] * argument[i]);
 }
 
 } // namespace TarnwellPlugin

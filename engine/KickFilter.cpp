@@ -177,12 +177,10 @@ double KickFilter::process(float x) {
 double KickFilter::process(const float* in, double* out, int32_t count) {
     // The filter and the compressor's followers sample by sample; the saturation, which neither
     // waits for, over the run.
-    constexpr int32_t kRun = 128;
     double smallestGain = 1.0;
-    for (int32_t done = 0; done < count; done += kRun) {
-        const int32_t n = count - done < kRun ? count - done : kRun;
-        Saturation sat[kRun];
-        double driven[kRun];
+    Dsp::forEachRun(count, [&](int32_t done, int32_t n) {
+        Saturation sat[Dsp::kMaxRun];
+        double driven[Dsp::kMaxRun];
         bool compressing = false;
         for (int32_t i = 0; i < n; ++i) {
             sat[i] = step(in[done + i]);
@@ -200,7 +198,7 @@ double KickFilter::process(const float* in, double* out, int32_t count) {
             const double z = divideByCached(driven[i], q.tanhDrive, q.inverseTanhDrive);
             out[done + i] = q.input + q.wet * (z - q.input);
         }
-    }
+    });
     return smallestGain;
 }
 

@@ -66,18 +66,17 @@ void KickGenerator::updateParameters(const ParameterBlock& p) {
 }
 
 void KickGenerator::render(const double* const controls[4], int32_t count, float* out, double* amplitudes) {
-    for (int32_t done = 0; done < count; done += kMaxRun) {
-        const int32_t n = count - done < kMaxRun ? count - done : kMaxRun;
+    Dsp::forEachRun(count, [&](int32_t done, int32_t n) {
         const double* const c[4] = {controls[0] + done, controls[1] + done, controls[2] + done, controls[3] + done};
         renderRun(c, n, out + done, amplitudes + done);
-    }
+    });
 }
 
 void KickGenerator::renderRun(const double* const controls[4], int32_t count, float* out, double* amplitudes) {
     // The samples while the voice sounds: everything but the two saturations, sample by sample
     // (the recurrences), the saturations' arguments gathered so that tanh runs over them at once.
-    double bodyArgument[kMaxRun], bodyLevel[kMaxRun], bodyDivisor[kMaxRun];
-    double punchTerm[kMaxRun], clickTerm[kMaxRun], driveFactor[kMaxRun];
+    double bodyArgument[Dsp::kMaxRun], bodyLevel[Dsp::kMaxRun], bodyDivisor[Dsp::kMaxRun];
+    double punchTerm[Dsp::kMaxRun], clickTerm[Dsp::kMaxRun], driveFactor[Dsp::kMaxRun];
     int32_t sounding = 0;
     if (active) {
         const double c = coefficient;
@@ -88,11 +87,11 @@ void KickGenerator::renderRun(const double* const controls[4], int32_t count, fl
         const double dt = sampleInterval;
         // The glides of the controls the LFOs leave alone: once one more step would change none of
         // them, no step in the run does (their targets change only between calls).
-        const auto atRest = [c](double smoothed, double target) { return smoothed + c * (target - smoothed) == smoothed; };
+        using Dsp::glideRests;
         const bool glidesSettled =
-            atRest(smoothedDrive, settings.drive) && atRest(smoothedTransient, settings.transient) &&
-            atRest(smoothedPunch, settings.punch) && atRest(smoothedBodyWeight, settings.bodyWeight) &&
-            atRest(smoothedClickTone, settings.clickTone) && atRest(smoothedTightness, settings.tightness);
+            glideRests(smoothedDrive, settings.drive, c) && glideRests(smoothedTransient, settings.transient, c) &&
+            glideRests(smoothedPunch, settings.punch, c) && glideRests(smoothedBodyWeight, settings.bodyWeight, c) &&
+            glideRests(smoothedClickTone, settings.clickTone, c) && glideRests(smoothedTightness, settings.tightness, c);
         while (sounding < count) {
             const int32_t i = sounding;
             setModulatedSettings(controls[0][i], controls[1][i], controls[2][i], controls[3][i]);

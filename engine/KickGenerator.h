@@ -74,7 +74,6 @@ struct KickGenerator {
     }
 
 private:
-    static constexpr int32_t kMaxRun = 128;
     void renderRun(const double* const controls[4], int32_t count, float* out, double* amplitudes);
     void snapSmoothedCopies();
 };

@@ -2,6 +2,7 @@
 
 #include "DspMath.h"
 #include "FastMath.h"
+#include "LayerSegment.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,72 +63,22 @@ inline void wrapPhase(double& phase) {
 }
 } // namespace
 
-double OscLayer::oscillate() {
-    double value;
-    switch (shape) {
-    case kSquare: value = phase >= Dsp::kPi ? -1.0 : 1.0; break;
-    case kSaw: value = sawScale.divide(phase, Dsp::kPi) - 1.0; break;
-    case kTriangle: value = Math::asinOfSin(phase) * (2.0 / Dsp::kPi); break;
-    case kNoise:
-        noiseState = noiseState * 1664525u + 1013904223u;
-        value = static_cast<double>(noiseState) * 4.656612874161595e-10 - 1.0;
-        break;
-    default: value = sine.sin(phase); break;
-    }
-    // Without vibrato depth the exponent is a zero and the factor exactly 1.
-    const double vibratoStep = perSample.divide(Dsp::kTwoPi * vibratoRate, sampleRate);
-    double vibrato = 1.0;
-    if (vibratoDepth != 0.0) vibrato = Math::exp2(vibratoDepth / 12.0 * vibratoSine(vibratoPhase, vibratoStep));
-    phase += perSample.divide(Dsp::kTwoPi * frequency * vibrato, sampleRate);
-    vibratoPhase += vibratoStep;
-    wrapPhase(phase);
-    wrapPhase(vibratoPhase);
-    return value;
-}
-
-namespace {
-// The decay's smoothing over `n` samples. It settles on a value it maps to itself, after which the
-// remaining steps change nothing.
-inline void smoothOver(double& smoothed, double target, double coefficient, int64_t n) {
-    for (; n > 0; --n) {
-        const double next = smoothed + coefficient * (target - smoothed);
-        const bool settled = next == smoothed;
-        smoothed = next;
-        if (settled) break;
-    }
-}
-} // namespace
-
 void OscLayer::render(int32_t count, float* out) {
-    double smoothed = smoothedDecay;
-    int32_t i = 0;
-    while (i < count) {
-        if (!active) {
-            smoothOver(smoothed, decayTarget, smoothingCoefficient, count - i);
-            for (; i < count; ++i) out[i] = 0.0f;
-            break;
-        }
-        if (delayCountdown != 0) {
-            const auto n = static_cast<int32_t>(std::min<uint64_t>(delayCountdown, static_cast<uint64_t>(count - i)));
-            smoothOver(smoothed, decayTarget, smoothingCoefficient, n);
-            for (const int32_t e = i + n; i < e; ++i) out[i] = 0.0f;
-            delayCountdown -= static_cast<uint64_t>(n);
-            continue;
-        }
-        const bool attacking = attack > 1e-6;
-        int32_t (OscLayer::*sounding)(int32_t, float*, double&);
+    renderLayerSegment(*this, count, out, [this](int32_t n, float* o, double& smoothed) {
         switch (shape) {
-        case kSquare: sounding = attacking ? &OscLayer::renderSounding<kSquare, true> : &OscLayer::renderSounding<kSquare, false>; break;
-        case kSaw: sounding = attacking ? &OscLayer::renderSounding<kSaw, true> : &OscLayer::renderSounding<kSaw, false>; break;
-        case kTriangle:
-            sounding = attacking ? &OscLayer::renderSounding<kTriangle, true> : &OscLayer::renderSounding<kTriangle, false>;
-            break;
-        case kNoise: sounding = attacking ? &OscLayer::renderSounding<kNoise, true> : &OscLayer::renderSounding<kNoise, false>; break;
-        default: sounding = attacking ? &OscLayer::renderSounding<kSine, true> : &OscLayer::renderSounding<kSine, false>; break;
+        case kSquare: return renderShape<kSquare>(n, o, smoothed);
+        case kSaw: return renderShape<kSaw>(n, o, smoothed);
+        case kTriangle: return renderShape<kTriangle>(n, o, smoothed);
+        case kNoise: return renderShape<kNoise>(n, o, smoothed);
+        default: return renderShape<kSine>(n, o, smoothed);
         }
-        i += (this->*sounding)(count - i, out + i, smoothed);
-    }
-    smoothedDecay = smoothed;
+    });
+}
+
+template <int32_t kShape>
+int32_t OscLayer::renderShape(int32_t count, float* out, double& smoothed) {
+    return attack > 1e-6 ? renderSounding<kShape, true>(count, out, smoothed)
+                         : renderSounding<kShape, false>(count, out, smoothed);
 }
 
 template <int32_t kShape, bool kAttack>
@@ -150,16 +101,12 @@ int32_t OscLayer::renderSounding(int32_t count, float* out, double& smoothedDeca
     const double plainStep = per.divide(Dsp::kTwoPi * hz * 1.0, rate);
 
     // Once the decay's smoothing maps its value to itself it stands still: no step waits on the last.
-    const double next = smoothed + coefficient * (target - smoothed);
-    const bool settled = next == smoothed;
+    const bool settled = Dsp::glideRests(smoothed, target, coefficient);
 
     int32_t i = 0;
     bool ended = false;
     while (i < count && !ended) {
-        if (settled)
-            smoothed = next;
-        else
-            smoothed += coefficient * (target - smoothed);
+        if (!settled) smoothed = Dsp::glideStep(smoothed, target, coefficient);
         // From t >= attack on the quotient is at least 1: the minimum's 1 needs no division.
         const double x = kAttack ? (time >= attackTime ? 1.0 : std::min(time / attackTime, 1.0)) : 1.0;
         const double s = x * x * x * (x * (6.0 * x - 15.0) + 10.0);

@@ -56,14 +56,14 @@ struct OscLayer {
     // The next `count` samples; a restart takes effect at the start of a call.
     void render(int32_t count, float* out);
     float render(); // one sample
-    // The raw waveform value at the current phase; advances the phases.
-    double oscillate();
 
 private:
     // Sounding samples from the next on (after the delay), up to `count` or the one after which
     // the voice ends: how many. `smoothed` is the decay's smoothing, carried sample by sample.
     template <int32_t kShape, bool kAttack>
     int32_t renderSounding(int32_t count, float* out, double& smoothed);
+    template <int32_t kShape>
+    int32_t renderShape(int32_t count, float* out, double& smoothed); // the attack's choice
 };
 
 } // namespace TarnwellPlugin

@@ -4,6 +4,7 @@
 // branch with a fast compressor, tanh saturation and extra hard saturation near the top; in every
 // case a soft ceiling at 0.78 that never lets a sample out above 0.99.
 
+#include "DspMath.h"
 #include "FastMath.h"
 #include "ParameterBlock.h"
 #include "RoadMath.h"
@@ -50,11 +51,7 @@ struct OutputGainStage {
     // x: "Volume" ramp x 0.2 x filter output; setting: the normalized "Output Gain", the same for
     // the `count` samples (in and out may be the same buffer).
     void process(const float* in, float* out, int32_t count, double setting) {
-        constexpr int32_t kRun = 128;
-        for (int32_t done = 0; done < count; done += kRun) {
-            const int32_t n = count - done < kRun ? count - done : kRun;
-            processRun(in + done, out + done, n, setting);
-        }
+        Dsp::forEachRun(count, [&](int32_t done, int32_t n) { processRun(in + done, out + done, n, setting); });
     }
 
     float process(float x, double setting) {
@@ -74,9 +71,9 @@ private:
         const double attack = peakAttack, release = peakRelease, recover = gainRecover, clampRate = gainClamp;
         double smoothed = smoothedSetting, peak = peakFollower, gainF = gainFollower;
 
-        double y[128];      // drive samples: the saturation's argument, then y
-        double scale[128];  // drive samples: 1 / tanh(saturation); 0 marks a sample finished here
-        double hardnessOf[128];
+        double y[Dsp::kMaxRun];      // drive samples: the saturation's argument, then y
+        double scale[Dsp::kMaxRun];  // drive samples: 1 / tanh(saturation); 0 marks a sample finished here
+        double hardnessOf[Dsp::kMaxRun];
         int32_t driven = 0;
         bool hard = false;
         for (int32_t i = 0; i < count; ++i) {
@@ -118,7 +115,7 @@ private:
         Math::tanhInPlace(y, count);
         for (int32_t i = 0; i < count; ++i) y[i] = y[i] * scale[i];
         if (hard) {
-            double bent[128];
+            double bent[Dsp::kMaxRun];
             for (int32_t i = 0; i < count; ++i) bent[i] = y[i] * (2.0 + 10.0 * hardnessOf[i]);
             Math::tanhInPlace(bent, count);
             for (int32_t i = 0; i < count; ++i) {

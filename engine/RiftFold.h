@@ -48,11 +48,7 @@ struct RiftFold {
 
     // The next `count` samples (in and out may be the same buffer).
     void process(const float* in, float* out, int32_t count) {
-        constexpr int32_t kRun = 128;
-        for (int32_t done = 0; done < count; done += kRun) {
-            const int32_t n = count - done < kRun ? count - done : kRun;
-            processRun(in + done, out + done, n);
-        }
+        Dsp::forEachRun(count, [&](int32_t done, int32_t n) { processRun(in + done, out + done, n); });
     }
 
     float process(float x) {
@@ -71,10 +67,10 @@ private:
         double fAmount = foldAmount, fSpread = foldSpread, fGain = foldGain;
         CachedDivisor normalizer = foldNormalizer;
 
-        double folded[128];
-        double gain[128];
-        double wet[128];
-        double normalizers[128]; // what the normalizer's divide takes: its reciprocal or its value
+        double folded[Dsp::kMaxRun];
+        double gain[Dsp::kMaxRun];
+        double wet[Dsp::kMaxRun];
+        CachedDivisor normalizers[Dsp::kMaxRun];
         int32_t wetCount = 0;
         for (int32_t i = 0; i < count; ++i) {
             sEnable += c * (en - sEnable);
@@ -97,7 +93,7 @@ private:
             // fold(x, smoothedAmount), with its factors taken from the cache.
             folded[i] = static_cast<double>(in[i]) * (Dsp::kPi * 0.5) * fSpread;
             gain[i] = fGain;
-            normalizers[i] = Math::kFast ? normalizer.reciprocal : normalizer.value;
+            normalizers[i] = normalizer;
             ++wetCount;
         }
         smoothedEnable = sEnable;
@@ -116,7 +112,7 @@ private:
             const double w = wet[i];
             if (w < 1e-6) continue; // passed through above
             const double x = in[i];
-            const double y = Math::kFast ? folded[i] * normalizers[i] : folded[i] / normalizers[i];
+            const double y = normalizers[i].divide(folded[i]);
             out[i] = static_cast<float>(x + w * (y - x));
         }
     }

@@ -57,17 +57,15 @@ void RumbleBank::updateParameters(const ParameterBlock& p) {
 }
 
 void RumbleBank::process(const float* bus, const double* kickAmplitudes, float* out, int32_t count) {
-    constexpr int32_t kRun = 128;
-    for (int32_t done = 0; done < count; done += kRun) {
-        const int32_t n = count - done < kRun ? count - done : kRun;
+    Dsp::forEachRun(count, [&](int32_t done, int32_t n) {
         processRun(bus + done, kickAmplitudes + done, out + done, n);
-    }
+    });
 }
 
 void RumbleBank::processRun(const float* bus, const double* kickAmplitudes, float* out, int32_t count) {
     // The lines sample by sample; the saturation, which no line waits for, over the run.
-    float argument[128];
-    double gain[128];
+    float argument[Dsp::kMaxRun];
+    double gain[Dsp::kMaxRun];
     for (int32_t i = 0; i < count; ++i) {
         smoothedDrive += driveCoefficient * (drive - smoothedDrive);
         smoothedAmount += amountCoefficient * (amount - smoothedAmount);

@@ -112,14 +112,10 @@ void SubGenerator::glideControls() {
 bool SubGenerator::glidesAtRest() const {
     // A glide whose next step leaves its value as it is gives that value on every step after it
     // (the targets change only between calls).
-    bool rest = true;
-    for (int32_t i = 0; i < kCompressor; ++i)
-        rest = rest && smoothed[i] + controlCoefficient * (target[i] - smoothed[i]) == smoothed[i];
-    rest = rest && smoothed[kCompressor] + compressorCoefficient * (target[kCompressor] - smoothed[kCompressor]) ==
-                       smoothed[kCompressor];
+    bool rest = Dsp::glideRests(smoothed[kCompressor], target[kCompressor], compressorCoefficient);
+    for (int32_t i = 0; i < kCompressor; ++i) rest = rest && Dsp::glideRests(smoothed[i], target[i], controlCoefficient);
     for (int32_t i = 0; i < kEnvelopeControlCount; ++i)
-        rest = rest && envelopeSmoothed[i] + controlCoefficient * (envelopeTarget[i] - envelopeSmoothed[i]) ==
-                           envelopeSmoothed[i];
+        rest = rest && Dsp::glideRests(envelopeSmoothed[i], envelopeTarget[i], controlCoefficient);
     return rest;
 }
 
@@ -243,13 +239,13 @@ int32_t SubGenerator::renderRun(int32_t count, float* out) {
         for (int32_t i = 0; i < count; ++i) out[i] = 0.0f;
         return count;
     }
-    if (count > kMaxRun) count = kMaxRun;
+    if (count > Dsp::kMaxRun) count = Dsp::kMaxRun;
     glidesSettled = glidesAtRest();
 
     // The voice sample by sample (its recurrences) up to the first sample after which it may end,
     // which depends on that sample's output; the two saturations, which no recurrence waits for,
     // each over the whole run.
-    double drive[kMaxRun], normalizer[kMaxRun], amount[kMaxRun], driven[kMaxRun], compressed[kMaxRun];
+    double drive[Dsp::kMaxRun], normalizer[Dsp::kMaxRun], amount[Dsp::kMaxRun], driven[Dsp::kMaxRun], compressed[Dsp::kMaxRun];
     int32_t run = 0;
     bool mayEnd = false;
     while (run < count && !mayEnd) {

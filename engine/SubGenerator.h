@@ -69,7 +69,6 @@ struct SubGenerator {
     Math::Reciprocal phaseStep, driveNormalization, compressorRatio, noiseScale;
 
 private:
-    static constexpr int32_t kMaxRun = 128;
     // One sample of the voice up to the drive's saturation: its argument, the normalizer it is
     // divided by, the compressor amount of the sample and whether the voice may end after it.
     struct SaturationInput {

@@ -2,6 +2,7 @@
 
 #include "DspMath.h"
 #include "FastMath.h"
+#include "LayerSegment.h"
 
 #include <algorithm>
 #include <cmath>
@@ -121,17 +122,6 @@ double WaveLayer::envelope(uint32_t table, double time, double d) {
 }
 
 namespace {
-// The decay's smoothing over `n` samples. It settles on a value it maps to itself, after which the
-// remaining steps change nothing.
-inline void smoothOver(double& smoothed, double target, double coefficient, int64_t n) {
-    for (; n > 0; --n) {
-        const double next = smoothed + coefficient * (target - smoothed);
-        const bool settled = next == smoothed;
-        smoothed = next;
-        if (settled) break;
-    }
-}
-
 // A table's value at a position, linearly interpolated (0 outside the table).
 struct TableReader {
     const float* samples;
@@ -151,24 +141,8 @@ struct TableReader {
 } // namespace
 
 void WaveLayer::render(int32_t count, float* out) {
-    double smoothed = smoothedDecay;
-    int32_t i = 0;
-    while (i < count) {
-        if (!active) {
-            smoothOver(smoothed, decayTarget, smoothingCoefficient, count - i);
-            for (; i < count; ++i) out[i] = 0.0f;
-            break;
-        }
-        if (delayCountdown != 0) {
-            const auto n = static_cast<int32_t>(std::min<uint64_t>(delayCountdown, static_cast<uint64_t>(count - i)));
-            smoothOver(smoothed, decayTarget, smoothingCoefficient, n);
-            for (const int32_t e = i + n; i < e; ++i) out[i] = 0.0f;
-            delayCountdown -= static_cast<uint64_t>(n);
-            continue;
-        }
-        i += renderSounding(count - i, out + i, smoothed);
-    }
-    smoothedDecay = smoothed;
+    renderLayerSegment(*this, count, out,
+                       [this](int32_t n, float* o, double& smoothed) { return renderSounding(n, o, smoothed); });
 }
 
 int32_t WaveLayer::renderSounding(int32_t count, float* out, double& smoothedDecayNow) {
@@ -197,16 +171,12 @@ int32_t WaveLayer::renderSounding(int32_t count, float* out, double& smoothedDec
     };
 
     // Once the decay's smoothing maps its value to itself it stands still: no step waits on the last.
-    const double next = smoothed + coefficient * (target - smoothed);
-    const bool settled = next == smoothed;
+    const bool settled = Dsp::glideRests(smoothed, target, coefficient);
 
     int32_t i = 0;
     bool ended = false;
     while (i < count && !ended) {
-        if (settled)
-            smoothed = next;
-        else
-            smoothed += coefficient * (target - smoothed);
+        if (!settled) smoothed = Dsp::glideStep(smoothed, target, coefficient);
         const bool currentUsable = current.covers(pos);
         const bool previousUsable = fading >= 1 && previousExists && previous.covers(pos);
         if (!currentUsable && !previousUsable) {

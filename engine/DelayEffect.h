@@ -36,6 +36,9 @@ struct DelayEffect {
     double timeInSamples(double normalized) const;
     bool empty() const { return line.empty(); }
 
+    // The run form of process (in may be out): the same steps, its state in locals over the run.
+    void process(const float* in, float* out, int32_t count);
+
     float process(float x) {
         if (line.empty()) return x;
         const uint64_t size = line.size();

@@ -410,20 +410,29 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         // 12.-15. Tail gate, delay, ambience and long reverb. Every stage depends only on its input
         // and its own state, so running each over the chunk gives the same samples as running the
         // chain sample by sample, with each stage's short loop free to overlap its samples.
-        for (int32 i = 0; i < n; ++i) chainX[i] = delay.process(chainX[i]);
+        delay.process(chainX, chainX, n);
         for (int32 i = 0; i < n; ++i) chainX[i] = ambience.process(chainX[i]);
         for (int32 i = 0; i < n; ++i) chainX[i] = longReverb.process(chainX[i], tailGate.next(stepsPerSecond));
 
         // 16. Main filter.
-        for (int32 i = 0; i < n; ++i) {
-            const double cutoffRamp = ramps[kRampFilterCutoff].advance();
-            const double resonanceRamp = ramps[kRampFilterResonance].advance();
-            if (!(cutoffRamp == cutoffRampValue)) {
-                cutoffRampValue = cutoffRamp;
-                cutoffHz = logCutoffToPlain(cutoffRampValue);
+        {
+            // The ramps in locals: the stores of their values would otherwise reload them.
+            ParamSmoother cutoffRamp = ramps[kRampFilterCutoff];
+            ParamSmoother resonanceRamp = ramps[kRampFilterResonance];
+            double cutoffs[kChunk];
+            double resonances[kChunk];
+            for (int32 i = 0; i < n; ++i) {
+                const double cutoff = cutoffRamp.advance();
+                resonances[i] = resonanceRamp.advance();
+                if (!(cutoff == cutoffRampValue)) {
+                    cutoffRampValue = cutoff;
+                    cutoffHz = logCutoffToPlain(cutoffRampValue);
+                }
+                cutoffs[i] = cutoffHz;
             }
-            mainFilter.setCutoffAndResonance(cutoffHz, resonanceRamp);
-            chainX[i] = mainFilter.process(chainX[i]);
+            ramps[kRampFilterCutoff] = cutoffRamp;
+            ramps[kRampFilterResonance] = resonanceRamp;
+            mainFilter.process(chainX, chainX, cutoffs, resonances, n);
         }
 
         // 17.-19. Output gain, declicker, gate, fold and modulation.
@@ -448,36 +457,36 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         else
             for (int32 i = 0; i < n; ++i) chainX[i] = voidMod.process(chainX[i]);
 
-        // 20.-24. Stereo, dry returns, meters and the output buses.
+        // 20.-24. Stereo, dry returns, meters and the output buses, each over the chunk.
+        float chainLeft[kChunk];
+        float chainRight[kChunk];
+        stereo.process(chainX, chainBus, chainLeft, chainRight, n);
         for (int32 i = 0; i < n; ++i) {
-            const int32 s = chunkStart + i;
-            const float x = chainX[i];
-            float left = x;
-            float right = x;
-            stereo.process(x, chainBus[i], left, right);
-            const float dry = chainDry[i];
-            left += dry;
-            right += dry;
+            float left = chainLeft[i] + chainDry[i];
+            float right = chainRight[i] + chainDry[i];
             // The host must never receive a non-finite sample.
             if (!std::isfinite(left)) left = 0.0f;
             if (!std::isfinite(right)) right = 0.0f;
+            chainLeft[i] = left;
+            chainRight[i] = right;
+        }
+        capture.addSamples(chainLeft, chainRight, n);
+        // The peak of finite magnitudes does not depend on the order they are taken in.
+        blockPeak = VisualizationCapture::runPeak(chainRight, n, VisualizationCapture::runPeak(chainLeft, n, blockPeak));
 
-            capture.addSample(left, right);
-            blockPeak = std::max(blockPeak, std::max(std::fabs(left), std::fabs(right)));
-
-            // Every channel of every bus: even channels left, odd channels right.
-            if (directLeft) {
-                directLeft[s] = left;
-                directRight[s] = right;
-                continue;
-            }
-            for (int32 b = 0; b < data.numOutputs; ++b) {
-                const AudioBusBuffers& busBuffers = data.outputs[b];
-                if (!busBuffers.channelBuffers32) continue;
-                for (int32 c = 0; c < busBuffers.numChannels; ++c) {
-                    Sample32* channel = busBuffers.channelBuffers32[c];
-                    if (channel) channel[s] = (c & 1) ? right : left;
-                }
+        // Every channel of every bus: even channels left, odd channels right (in the order of the
+        // per-sample loop, so a channel buffer given twice ends with the same samples).
+        if (directLeft) {
+            std::copy(chainLeft, chainLeft + n, directLeft + chunkStart);
+            std::copy(chainRight, chainRight + n, directRight + chunkStart);
+            continue;
+        }
+        for (int32 b = 0; b < data.numOutputs; ++b) {
+            const AudioBusBuffers& busBuffers = data.outputs[b];
+            if (!busBuffers.channelBuffers32) continue;
+            for (int32 c = 0; c < busBuffers.numChannels; ++c) {
+                Sample32* channel = busBuffers.channelBuffers32[c];
+                if (channel) std::copy_n((c & 1) ? chainRight : chainLeft, n, channel + chunkStart);
             }
         }
     }

@@ -40,6 +40,10 @@ struct MainFilter {
 
     void updateCoefficients();
 
+    // The run form of setCutoffAndResonance and process for each sample (in may be out), with the
+    // states and coefficients in locals over the run.
+    void process(const float* in, float* out, const double* cutoffsHz, const double* resonances, int32_t count);
+
     float process(float x) {
         if (cutoff != cachedCutoff || resonance != cachedResonance || sampleRate != cachedRate) updateCoefficients();
         const double d = x - ic2;

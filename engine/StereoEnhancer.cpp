@@ -34,4 +34,59 @@ void StereoEnhancer::updateParameters(const ParameterBlock& p) {
     space = p.value(kStereoEnhancerSpace);
 }
 
+void StereoEnhancer::process(const float* m, const float* b, float* left, float* right, int32_t count) {
+    const double c = coefficient, en = enable, wi = width, sp = space;
+    double sEnable = smoothedEnable, sWidth = smoothedWidth, sSpace = smoothedSpace;
+    if (buffer.empty()) {
+        for (int32_t i = 0; i < count; ++i) {
+            sEnable += c * (en - sEnable);
+            sWidth += c * (wi - sWidth);
+            sSpace += c * (sp - sSpace);
+            left[i] = right[i] = m[i];
+        }
+        smoothedEnable = sEnable;
+        smoothedWidth = sWidth;
+        smoothedSpace = sSpace;
+        return;
+    }
+    float* const data = buffer.data();
+    const uint64_t n = buffer.size();
+    const uint64_t ta = tapA, tb = tapB;
+    const double pole = highPassPole;
+    uint64_t w = writeIndex;
+    double hpState = highPassState, hpPrevious = highPassPrevious;
+    for (int32_t i = 0; i < count; ++i) {
+        sEnable += c * (en - sEnable);
+        sWidth += c * (wi - sWidth);
+        sSpace += c * (sp - sSpace);
+        const float bus = b[i];
+        const float mono = m[i];
+        data[w] = bus;
+        const float a = data[w >= ta ? w - ta : w + n - ta];
+        const float d = data[w >= tb ? w - tb : w + n - tb];
+        if (++w >= n) w = 0;
+
+        const double e = (static_cast<double>(bus) - a) + sSpace * (static_cast<double>(a) - d);
+        hpState = (e + hpState - hpPrevious) * pole;
+        hpPrevious = e;
+        if (!std::isfinite(hpState)) {
+            // As clearLine(), within the run.
+            std::fill(data, data + n, 0.0f);
+            w = 0;
+            hpState = hpPrevious = 0.0;
+            left[i] = right[i] = mono;
+            continue;
+        }
+        const double side = 0.48 * sEnable * sWidth * hpState;
+        left[i] = static_cast<float>(mono + side);
+        right[i] = static_cast<float>(mono - side);
+    }
+    writeIndex = w;
+    highPassState = hpState;
+    highPassPrevious = hpPrevious;
+    smoothedEnable = sEnable;
+    smoothedWidth = sWidth;
+    smoothedSpace = sSpace;
+}
+
 } // namespace TarnwellPlugin

@@ -35,6 +35,9 @@ struct StereoEnhancer {
     void clearLine();
     void updateParameters(const ParameterBlock& p);
 
+    // The run form of process: the same steps, the state in locals over the run.
+    void process(const float* m, const float* b, float* left, float* right, int32_t count);
+
     // m: the mono chain sample; b: the dry bus sample feeding the delay.
     void process(float m, float b, float& left, float& right) {
         smoothedEnable += coefficient * (enable - smoothedEnable);

@@ -37,6 +37,37 @@ struct VisualizationCapture {
         ++samplesSinceSnapshot;
     }
 
+    // addSample for each sample of a run of finite samples: the peaks over the run (a maximum of
+    // finite magnitudes does not depend on the order it is taken in) and every 16th point.
+    void addSamples(const float* left, const float* right, int32_t count) {
+        if (count < 1) return;
+        if (decimationCounter >= kDecimation) { // never left so by addSample; step by step to be sure
+            for (int32_t i = 0; i < count; ++i) addSample(left[i], right[i]);
+            return;
+        }
+        peakLeft = runPeak(left, count, peakLeft);
+        peakRight = runPeak(right, count, peakRight);
+        int32_t next = static_cast<int32_t>(kDecimation - 1 - decimationCounter); // the next point's sample
+        for (; next < count; next += kDecimation) {
+            ring[writeIndex] = (left[next] + right[next]) * 0.5f;
+            writeIndex = (writeIndex + 1) & (kRingSize - 1);
+        }
+        decimationCounter = static_cast<uint32_t>(kDecimation - 1 - (next - count));
+        samplesSinceSnapshot += static_cast<uint32_t>(count);
+    }
+
+    // std::max(peak, |x[i]|) in turn over finite samples, in lanes.
+    static float runPeak(const float* x, int32_t count, float peak) {
+        float lanes[8];
+        for (float& l : lanes) l = peak;
+        int32_t i = 0;
+        for (; i + 8 <= count; i += 8)
+            for (int32_t k = 0; k < 8; ++k) lanes[k] = std::max(lanes[k], std::fabs(x[i + k]));
+        for (; i < count; ++i) lanes[0] = std::max(lanes[0], std::fabs(x[i]));
+        for (int32_t k = 1; k < 8; ++k) lanes[0] = std::max(lanes[0], lanes[k]);
+        return lanes[0];
+    }
+
     void addReduction(float db) { reductionDb = std::max(reductionDb, db); }
 
     static float clampPeak(float v) { return v >= 0.0f ? std::min(v, 1.0f) : 0.0f; } // NaN gives 0

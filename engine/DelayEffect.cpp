@@ -1,6 +1,7 @@
 #include "DelayEffect.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace TarnwellPlugin {
@@ -43,12 +44,16 @@ void DelayEffect::process(const float* in, float* out, int32_t count) {
     const double tc = timeCoefficient, tt = timeTarget, mc = mixCoefficient, mx = mix, fb = feedback;
     uint64_t w = writeIndex;
     double sTime = smoothedTime, sMix = smoothedMix;
-    for (int32_t n = 0; n < count; ++n) {
+    auto nextTime = [&](double t) {
+        t += tc * (tt - t);
+        if (!(t >= 1.0)) t = 1.0;
+        if (t > longest) t = longest;
+        return t;
+    };
+    // One sample with the glides' new values; false when the output was not finite (and the line
+    // cleared as clear() does).
+    auto step = [&](int32_t n) {
         const float x = in[n];
-        sTime += tc * (tt - sTime);
-        if (!(sTime >= 1.0)) sTime = 1.0;
-        if (sTime > longest) sTime = longest;
-
         double p = static_cast<double>(w) - sTime;
         if (p < 0.0) p += sizeD;
         uint64_t i = static_cast<uint64_t>(static_cast<int64_t>(p));
@@ -58,21 +63,33 @@ void DelayEffect::process(const float* in, float* out, int32_t count) {
         if (j >= size) j = 0;
         const double y = data[i] + f * (static_cast<double>(data[j]) - data[i]);
 
-        sMix += mc * (mx - sMix);
         data[w] = static_cast<float>(x + fb * y);
         if (++w >= size) w = 0;
 
         const double o = x * (1.0 - sMix) + sMix * y;
         if (!std::isfinite(o)) {
-            // As clear(), within the run.
             std::fill(data, data + size, 0.0f);
             w = 0;
             sMix = mx;
             sTime = tt;
             out[n] = 0.0f;
-            continue;
+            return false;
         }
         out[n] = static_cast<float>(o);
+        return true;
+    };
+    int32_t n = 0;
+    // Glides that a step leaves as they are stay so (the same step from the same values) until a
+    // clear sets them: the run then goes on stepping them.
+    if (std::bit_cast<uint64_t>(nextTime(sTime)) == std::bit_cast<uint64_t>(sTime) &&
+        std::bit_cast<uint64_t>(sMix + mc * (mx - sMix)) == std::bit_cast<uint64_t>(sMix)) {
+        while (n < count)
+            if (!step(n++)) break;
+    }
+    for (; n < count; ++n) {
+        sTime = nextTime(sTime);
+        sMix += mc * (mx - sMix);
+        step(n);
     }
     writeIndex = w;
     smoothedTime = sTime;

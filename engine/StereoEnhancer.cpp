@@ -1,6 +1,8 @@
 #include "StereoEnhancer.h"
 
 #include <algorithm>
+#include <bit>
+#include <type_traits>
 
 namespace TarnwellPlugin {
 
@@ -55,32 +57,44 @@ void StereoEnhancer::process(const float* m, const float* b, float* left, float*
     const double pole = highPassPole;
     uint64_t w = writeIndex;
     double hpState = highPassState, hpPrevious = highPassPrevious;
-    for (int32_t i = 0; i < count; ++i) {
-        sEnable += c * (en - sEnable);
-        sWidth += c * (wi - sWidth);
-        sSpace += c * (sp - sSpace);
-        const float bus = b[i];
-        const float mono = m[i];
-        data[w] = bus;
-        const float a = data[w >= ta ? w - ta : w + n - ta];
-        const float d = data[w >= tb ? w - tb : w + n - tb];
-        if (++w >= n) w = 0;
+    auto run = [&](auto settled) {
+        for (int32_t i = 0; i < count; ++i) {
+            if constexpr (!decltype(settled)::value) {
+                sEnable += c * (en - sEnable);
+                sWidth += c * (wi - sWidth);
+                sSpace += c * (sp - sSpace);
+            }
+            const float bus = b[i];
+            const float mono = m[i];
+            data[w] = bus;
+            const float a = data[w >= ta ? w - ta : w + n - ta];
+            const float d = data[w >= tb ? w - tb : w + n - tb];
+            if (++w >= n) w = 0;
 
-        const double e = (static_cast<double>(bus) - a) + sSpace * (static_cast<double>(a) - d);
-        hpState = (e + hpState - hpPrevious) * pole;
-        hpPrevious = e;
-        if (!std::isfinite(hpState)) {
-            // As clearLine(), within the run.
-            std::fill(data, data + n, 0.0f);
-            w = 0;
-            hpState = hpPrevious = 0.0;
-            left[i] = right[i] = mono;
-            continue;
+            const double e = (static_cast<double>(bus) - a) + sSpace * (static_cast<double>(a) - d);
+            hpState = (e + hpState - hpPrevious) * pole;
+            hpPrevious = e;
+            if (!std::isfinite(hpState)) {
+                // As clearLine(), within the run.
+                std::fill(data, data + n, 0.0f);
+                w = 0;
+                hpState = hpPrevious = 0.0;
+                left[i] = right[i] = mono;
+                continue;
+            }
+            const double side = 0.48 * sEnable * sWidth * hpState;
+            left[i] = static_cast<float>(mono + side);
+            right[i] = static_cast<float>(mono - side);
         }
-        const double side = 0.48 * sEnable * sWidth * hpState;
-        left[i] = static_cast<float>(mono + side);
-        right[i] = static_cast<float>(mono - side);
-    }
+    };
+    // Smoothers that a step leaves as they are stay so over the run (nothing else sets them).
+    auto unchanged = [&](double v, double target) {
+        return std::bit_cast<uint64_t>(v + c * (target - v)) == std::bit_cast<uint64_t>(v);
+    };
+    if (unchanged(sEnable, en) && unchanged(sWidth, wi) && unchanged(sSpace, sp))
+        run(std::true_type{});
+    else
+        run(std::false_type{});
     writeIndex = w;
     highPassState = hpState;
     highPassPrevious = hpPrevious;

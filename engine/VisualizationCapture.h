@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include <emmintrin.h>
+
 namespace TarnwellPlugin {
 
 inline constexpr int32_t kWaveformPoints = 128;           // points of the output trace
@@ -56,13 +58,21 @@ struct VisualizationCapture {
         samplesSinceSnapshot += static_cast<uint32_t>(count);
     }
 
-    // std::max(peak, |x[i]|) in turn over finite samples, in lanes.
+    // std::max(peak, |x[i]|) in turn over the samples, in lanes: with no NaN among the magnitudes
+    // the order does not matter, and a NaN is passed over (or kept as the peak) as std::max does.
     static float runPeak(const float* x, int32_t count, float peak) {
-        float lanes[8];
-        for (float& l : lanes) l = peak;
+        const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+        __m128 lanesA = _mm_set1_ps(peak);
+        __m128 lanesB = lanesA;
         int32_t i = 0;
-        for (; i + 8 <= count; i += 8)
-            for (int32_t k = 0; k < 8; ++k) lanes[k] = std::max(lanes[k], std::fabs(x[i + k]));
+        // _mm_max_ps(v, lane) is v > lane ? v : lane, which is std::max(lane, v).
+        for (; i + 8 <= count; i += 8) {
+            lanesA = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(x + i), magnitude), lanesA);
+            lanesB = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(x + i + 4), magnitude), lanesB);
+        }
+        alignas(16) float lanes[8];
+        _mm_store_ps(lanes, lanesA);
+        _mm_store_ps(lanes + 4, lanesB);
         for (; i < count; ++i) lanes[0] = std::max(lanes[0], std::fabs(x[i]));
         for (int32_t k = 1; k < 8; ++k) lanes[0] = std::max(lanes[0], lanes[k]);
         return lanes[0];

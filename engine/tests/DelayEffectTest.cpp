@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 using namespace TarnwellPlugin;
 
@@ -139,4 +143,43 @@ TEST(DelayEffect, NonFiniteInputClearsTheLine) {
         for (float v : d.line) ASSERT_EQ(v, 0.0f);
         for (int n = 0; n < 5000; ++n) ASSERT_TRUE(std::isfinite(d.process(0.0f)));
     }
+}
+
+TEST(DelayEffect, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    // Settled and gliding time and mix (changed between runs), and a NaN and an infinity mid-run in
+    // both (the clear must happen at the same sample and the glides go on from there).
+    std::vector<float> in(30000);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<float>(0.7 * std::sin(0.013 * i) * std::exp(-2e-4 * (i % 5000)));
+    in[4000] = NAN;
+    in[12345] = INFINITY;
+    in[25001] = NAN;
+    for (const int32_t length : {1, 2, 7, 64, 128, 129, 1000}) {
+        SCOPED_TRACE(length);
+        DelayEffect single = preparedDelay(44100.0, 0.01, 0.6, 0.5);
+        DelayEffect run = single;
+        std::vector<float> expected(in.size()), got(in.size());
+        for (size_t start = 0; start < in.size(); start += length) {
+            const size_t n = std::min(in.size() - start, static_cast<size_t>(length));
+            ParameterBlock p;
+            p.store(kDelayTime, start < 10000 ? 0.01 : (start < 20000 ? 0.003 : 0.02));
+            p.store(kDelayFeedback, 0.6);
+            p.store(kDelayMix, start < 15000 ? 0.5 : 0.8);
+            single.updateParameters(p);
+            run.updateParameters(p);
+            for (size_t i = start; i < start + n; ++i) expected[i] = single.process(in[i]);
+            run.process(in.data() + start, got.data() + start, static_cast<int32_t>(n));
+        }
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(expected[i])) << i;
+        EXPECT_EQ(run.writeIndex, single.writeIndex);
+        EXPECT_EQ(std::bit_cast<uint64_t>(run.smoothedTime), std::bit_cast<uint64_t>(single.smoothedTime));
+        EXPECT_EQ(std::bit_cast<uint64_t>(run.smoothedMix), std::bit_cast<uint64_t>(single.smoothedMix));
+        EXPECT_TRUE(run.line == single.line);
+    }
+    // Unprepared: the input passes.
+    DelayEffect empty;
+    float x[3] = {0.25f, -1.0f, 3.0f}, y[3] = {};
+    empty.process(x, y, 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(y[i], x[i]);
 }

@@ -226,3 +226,44 @@ TEST(OutputGainStage, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
         EXPECT_EQ(run.smoothedSetting, single.smoothedSetting);
     }
 }
+
+TEST(MainFilter, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    // Every mode, a gliding and a standing cutoff and resonance (a NaN cutoff among them), and a NaN
+    // and an infinity mid-run (the reset at the same sample).
+    std::vector<float> in(12000);
+    std::vector<double> cutoffs(in.size()), resonances(in.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        in[i] = static_cast<float>(0.6 * std::sin(0.05 * i) + 0.3 * std::sin(0.41 * i));
+        cutoffs[i] = i < 3000 ? 200.0 + 3.0 * i : (i < 6000 ? 2500.0 : 18000.0 - i);
+        resonances[i] = i < 8000 ? 0.3 : 0.3 + 1e-4 * (i - 8000);
+    }
+    cutoffs[7000] = NAN;
+    in[4100] = NAN;
+    in[9500] = INFINITY;
+    for (const int32_t mode : {0, 1, 2, 5}) {
+        for (const int32_t length : {1, 2, 7, 64, 128, 129, 1000}) {
+            SCOPED_TRACE(testing::Message() << mode << " " << length);
+            MainFilter single, run;
+            single.prepare(48000.0);
+            run.prepare(48000.0);
+            single.mode = run.mode = mode;
+            std::vector<float> expected(in.size()), got(in.size());
+            for (size_t start = 0; start < in.size(); start += length) {
+                const size_t n = std::min(in.size() - start, static_cast<size_t>(length));
+                for (size_t i = start; i < start + n; ++i) {
+                    single.setCutoffAndResonance(cutoffs[i], resonances[i]);
+                    expected[i] = single.process(in[i]);
+                }
+                run.process(in.data() + start, got.data() + start, cutoffs.data() + start, resonances.data() + start,
+                            static_cast<int32_t>(n));
+            }
+            for (size_t i = 0; i < in.size(); ++i)
+                ASSERT_EQ(std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(expected[i])) << i;
+            EXPECT_EQ(std::bit_cast<uint64_t>(run.ic1), std::bit_cast<uint64_t>(single.ic1));
+            EXPECT_EQ(std::bit_cast<uint64_t>(run.ic2), std::bit_cast<uint64_t>(single.ic2));
+            EXPECT_EQ(run.cutoff, single.cutoff);
+            EXPECT_EQ(run.resonance, single.resonance);
+            EXPECT_EQ(run.g, single.g);
+        }
+    }
+}

@@ -276,3 +276,54 @@ TEST(RiftFold, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
         EXPECT_EQ(run.foldAmount, single.foldAmount);
     }
 }
+
+TEST(StereoEnhancer, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    // Switched on and off and its width and space changed between runs (gliding and settled
+    // smoothers), and a NaN and an infinity on the bus mid-run; and an unprepared enhancer.
+    std::vector<float> mono(20000), bus(mono.size());
+    for (size_t i = 0; i < mono.size(); ++i) {
+        mono[i] = static_cast<float>(0.5 * std::sin(0.02 * i));
+        bus[i] = static_cast<float>(0.8 * std::sin(0.07 * i) * std::exp(-3e-4 * (i % 4000)));
+    }
+    bus[3333] = NAN;
+    bus[15000] = INFINITY;
+    for (const bool prepared : {true, false}) {
+        for (const int32_t length : {1, 2, 7, 64, 128, 129, 1000}) {
+            SCOPED_TRACE(testing::Message() << prepared << " " << length);
+            StereoEnhancer single, run;
+            if (prepared) {
+                single.prepare(44100.0);
+                run.prepare(44100.0);
+            }
+            std::vector<float> expectedL(mono.size()), expectedR(mono.size()), gotL(mono.size()), gotR(mono.size());
+            for (size_t start = 0; start < mono.size(); start += length) {
+                const size_t n = std::min(mono.size() - start, static_cast<size_t>(length));
+                ParameterBlock p;
+                p.store(kStereoEnhancerEnable, (start / 6000) % 2 == 0 ? 1.0 : 0.0);
+                p.store(kStereoEnhancerWidth, start < 9000 ? 0.7 : 1.0);
+                p.store(kStereoEnhancerSpace, start < 13000 ? 0.2 : 0.9);
+                single.updateParameters(p);
+                run.updateParameters(p);
+                if (start == 0)
+                    for (StereoEnhancer* s : {&single, &run}) {
+                        // Settled from the first sample on, the NaN among the settled runs.
+                        s->smoothedEnable = s->enable;
+                        s->smoothedWidth = s->width;
+                        s->smoothedSpace = s->space;
+                    }
+                for (size_t i = start; i < start + n; ++i) single.process(mono[i], bus[i], expectedL[i], expectedR[i]);
+                run.process(mono.data() + start, bus.data() + start, gotL.data() + start, gotR.data() + start,
+                            static_cast<int32_t>(n));
+            }
+            for (size_t i = 0; i < mono.size(); ++i) {
+                ASSERT_EQ(std::bit_cast<uint32_t>(gotL[i]), std::bit_cast<uint32_t>(expectedL[i])) << i;
+                ASSERT_EQ(std::bit_cast<uint32_t>(gotR[i]), std::bit_cast<uint32_t>(expectedR[i])) << i;
+            }
+            EXPECT_EQ(run.writeIndex, single.writeIndex);
+            EXPECT_EQ(std::bit_cast<uint64_t>(run.highPassState), std::bit_cast<uint64_t>(single.highPassState));
+            EXPECT_EQ(std::bit_cast<uint64_t>(run.smoothedSpace), std::bit_cast<uint64_t>(single.smoothedSpace));
+            EXPECT_EQ(std::bit_cast<uint64_t>(run.smoothedWidth), std::bit_cast<uint64_t>(single.smoothedWidth));
+            EXPECT_TRUE(run.buffer == single.buffer);
+        }
+    }
+}

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 using namespace TarnwellPlugin;
 using namespace TarnwellPlugin::Testing;
@@ -246,4 +248,36 @@ TEST(RenderOutput, FrequencyPointsInsideABlockChangeTheSoundAtTheirOffsets) {
     held.render(1024);
     const auto firstDifference = std::mismatch(one.left.begin(), one.left.end(), held.left.begin()).first;
     EXPECT_EQ(firstDifference - one.left.begin(), 301);
+}
+
+TEST(Visualization, RunsOfSamplesCaptureAsSingleSamples) {
+    // Peaks, ring points and counts of runs of any length and phase of the decimation, a NaN peak
+    // kept and NaN samples passed over as std::max does.
+    std::vector<float> left(3000), right(left.size());
+    for (size_t i = 0; i < left.size(); ++i) {
+        left[i] = static_cast<float>(0.9 * std::sin(0.011 * i) * std::exp(-1e-3 * i));
+        right[i] = static_cast<float>(-0.8 * std::cos(0.017 * i));
+    }
+    left[1234] = 2.5f;
+    right[77] = -1.75f;
+    left[500] = std::nanf("");
+    for (const int32_t length : {1, 3, 7, 16, 17, 64, 128, 1000}) {
+        for (const bool nanPeak : {false, true}) {
+            SCOPED_TRACE(testing::Message() << length << " " << nanPeak);
+            VisualizationCapture single, run;
+            if (nanPeak) single.peakRight = run.peakRight = std::nanf("");
+            for (size_t start = 0; start < left.size(); start += length) {
+                const size_t n = std::min(left.size() - start, static_cast<size_t>(length));
+                for (size_t i = start; i < start + n; ++i) single.addSample(left[i], right[i]);
+                run.addSamples(left.data() + start, right.data() + start, static_cast<int32_t>(n));
+                ASSERT_EQ(std::bit_cast<uint32_t>(run.peakLeft), std::bit_cast<uint32_t>(single.peakLeft));
+                ASSERT_EQ(std::bit_cast<uint32_t>(run.peakRight), std::bit_cast<uint32_t>(single.peakRight));
+                ASSERT_EQ(run.decimationCounter, single.decimationCounter);
+            }
+            EXPECT_EQ(run.writeIndex, single.writeIndex);
+            EXPECT_EQ(run.samplesSinceSnapshot, single.samplesSinceSnapshot);
+            for (uint32_t i = 0; i < VisualizationCapture::kRingSize; ++i)
+                EXPECT_EQ(std::bit_cast<uint32_t>(run.ring[i]), std::bit_cast<uint32_t>(single.ring[i])) << i;
+        }
+    }
 }

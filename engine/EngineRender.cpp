@@ -393,15 +393,22 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
             rumble.process(chainBus + b, chainKickAmplitude + b, chainRumble + b, count);
             for (int32 i = b; i < b + count; ++i) chainX[i] = chainX[i] + 0.78f * chainBus[i] + 0.72f * chainRumble[i];
 
-            // 21. The dry returns, from the segment's sources and velocity.
-            for (int32 i = b; i < b + count; ++i) {
-                const double kickReturn = ramps[kRampKickDryReturn].advance();
-                const double waveReturn = ramps[kRampWaveDryReturn].advance();
-                const double oscReturn = ramps[kRampOscDryReturn].advance();
-                const double subReturn = ramps[kRampSubDryReturn].advance();
-                chainDry[i] = dryReturnSum({chainKick[i], chainWave[i], chainOsc[i], chainSub[i], triggerVelocity,
-                                            kickReturn, waveReturn, oscReturn, subReturn}) *
-                              chainVolume[i];
+            // 21. The dry returns, from the segment's sources and velocity. With all four at rest at 0
+            // the sum is that zero whatever the sources.
+            const bool noDryReturns = ramps[kRampKickDryReturn].standsAt(0.0) && ramps[kRampWaveDryReturn].standsAt(0.0) &&
+                                      ramps[kRampOscDryReturn].standsAt(0.0) && ramps[kRampSubDryReturn].standsAt(0.0);
+            if (noDryReturns) {
+                for (int32 i = b; i < b + count; ++i) chainDry[i] = 0.0f * chainVolume[i];
+            } else {
+                for (int32 i = b; i < b + count; ++i) {
+                    const double kickReturn = ramps[kRampKickDryReturn].advance();
+                    const double waveReturn = ramps[kRampWaveDryReturn].advance();
+                    const double oscReturn = ramps[kRampOscDryReturn].advance();
+                    const double subReturn = ramps[kRampSubDryReturn].advance();
+                    chainDry[i] = dryReturnSum({chainKick[i], chainWave[i], chainOsc[i], chainSub[i], triggerVelocity,
+                                                kickReturn, waveReturn, oscReturn, subReturn}) *
+                                  chainVolume[i];
+                }
             }
             s = e;
         }

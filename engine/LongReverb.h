@@ -70,6 +70,9 @@ struct LongReverb {
         difference = a - b;
     }
 
+    // count samples of process(in[i], tailGain[i]) into out (in and out may be the same).
+    void process(const float* in, const double* tailGain, float* out, int32_t count);
+
     float process(float x, double tailGain) {
         if (preDelayLine.empty()) return x; // not prepared yet
         smoothedMix += mixCoefficient * (mix - smoothedMix);

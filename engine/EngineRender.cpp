@@ -418,8 +418,10 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         // and its own state, so running each over the chunk gives the same samples as running the
         // chain sample by sample, with each stage's short loop free to overlap its samples.
         for (int32 i = 0; i < n; ++i) chainX[i] = delay.process(chainX[i]);
-        for (int32 i = 0; i < n; ++i) chainX[i] = ambience.process(chainX[i]);
-        for (int32 i = 0; i < n; ++i) chainX[i] = longReverb.process(chainX[i], tailGate.next(stepsPerSecond));
+        ambience.process(chainX, chainX, n);
+        double tailGains[kChunk];
+        tailGate.render(tailGains, n, stepsPerSecond);
+        longReverb.process(chainX, tailGains, chainX, n);
 
         // 16. Main filter.
         for (int32 i = 0; i < n; ++i) {

@@ -49,6 +49,12 @@ struct AmbienceReverb {
         return n > 0 ? n : 1;
     }
 
+    // count samples of process(in[i]) into out (in and out may be the same).
+    void process(const float* in, float* out, int32_t count);
+    // At most kMaxRun samples in which no line wraps; returns how many it took (fewer when a
+    // non-finite output cleared the combs).
+    int32_t processPiece(const float* in, float* out, int32_t count);
+
     float process(float x) {
         if (combs[0].empty()) return x; // not prepared yet
         const float g = 0.55f + 0.42f * static_cast<float>(decay);

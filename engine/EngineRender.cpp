@@ -393,15 +393,22 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
             rumble.process(chainBus + b, chainKickAmplitude + b, chainRumble + b, count);
             for (int32 i = b; i < b + count; ++i) chainX[i] = chainX[i] + 0.78f * chainBus[i] + 0.72f * chainRumble[i];
 
-            // 21. The dry returns, from the segment's sources and velocity.
-            for (int32 i = b; i < b + count; ++i) {
-                const double kickReturn = ramps[kRampKickDryReturn].advance();
-                const double waveReturn = ramps[kRampWaveDryReturn].advance();
-                const double oscReturn = ramps[kRampOscDryReturn].advance();
-                const double subReturn = ramps[kRampSubDryReturn].advance();
-                chainDry[i] = dryReturnSum({chainKick[i], chainWave[i], chainOsc[i], chainSub[i], triggerVelocity,
-                                            kickReturn, waveReturn, oscReturn, subReturn}) *
-                              chainVolume[i];
+            // 21. The dry returns, from the segment's sources and velocity. With all four at rest at 0
+            // the sum is that zero whatever the sources.
+            const bool noDryReturns = ramps[kRampKickDryReturn].standsAt(0.0) && ramps[kRampWaveDryReturn].standsAt(0.0) &&
+                                      ramps[kRampOscDryReturn].standsAt(0.0) && ramps[kRampSubDryReturn].standsAt(0.0);
+            if (noDryReturns) {
+                for (int32 i = b; i < b + count; ++i) chainDry[i] = 0.0f * chainVolume[i];
+            } else {
+                for (int32 i = b; i < b + count; ++i) {
+                    const double kickReturn = ramps[kRampKickDryReturn].advance();
+                    const double waveReturn = ramps[kRampWaveDryReturn].advance();
+                    const double oscReturn = ramps[kRampOscDryReturn].advance();
+                    const double subReturn = ramps[kRampSubDryReturn].advance();
+                    chainDry[i] = dryReturnSum({chainKick[i], chainWave[i], chainOsc[i], chainSub[i], triggerVelocity,
+                                                kickReturn, waveReturn, oscReturn, subReturn}) *
+                                  chainVolume[i];
+                }
             }
             s = e;
         }
@@ -411,8 +418,10 @@ tresult SoundEngine::Impl::process(ProcessData& data) {
         // and its own state, so running each over the chunk gives the same samples as running the
         // chain sample by sample, with each stage's short loop free to overlap its samples.
         delay.process(chainX, chainX, n);
-        for (int32 i = 0; i < n; ++i) chainX[i] = ambience.process(chainX[i]);
-        for (int32 i = 0; i < n; ++i) chainX[i] = longReverb.process(chainX[i], tailGate.next(stepsPerSecond));
+        ambience.process(chainX, chainX, n);
+        double tailGains[kChunk];
+        tailGate.render(tailGains, n, stepsPerSecond);
+        longReverb.process(chainX, tailGains, chainX, n);
 
         // 16. Main filter.
         {

@@ -70,6 +70,12 @@ struct LongReverb {
         difference = a - b;
     }
 
+    // count samples of process(in[i], tailGain[i]) into out (in and out may be the same).
+    void process(const float* in, const double* tailGain, float* out, int32_t count);
+    // At most kMaxRun samples in which no line wraps; returns how many it took (fewer when a
+    // non-finite output cleared the network).
+    int32_t processPiece(const float* in, const double* tailGain, float* out, int32_t count);
+
     float process(float x, double tailGain) {
         if (preDelayLine.empty()) return x; // not prepared yet
         smoothedMix += mixCoefficient * (mix - smoothedMix);

@@ -31,6 +31,8 @@ struct ParamSmoother {
         step = (value - current) / length;
     }
 
+    // True when the ramp is done and holds v: every advance gives v.
+    bool standsAt(double v) const { return remaining == 0 && current == v; }
     double advance() {
         if (remaining > 0) {
             current += step;

@@ -63,44 +63,76 @@ void RumbleBank::process(const float* bus, const double* kickAmplitudes, float* 
 }
 
 void RumbleBank::processRun(const float* bus, const double* kickAmplitudes, float* out, int32_t count) {
-    // The lines sample by sample; the saturation, which no line waits for, over the run.
+    // The lines sample by sample, their state in locals (a store into a line could otherwise alias
+    // the members and force them to be read again every sample); the saturation, which no line
+    // waits for, over the run.
     float argument[Dsp::kMaxRun];
     double gain[Dsp::kMaxRun];
-    for (int32_t i = 0; i < count; ++i) {
-        smoothedDrive += driveCoefficient * (drive - smoothedDrive);
-        smoothedAmount += amountCoefficient * (amount - smoothedAmount);
-
-        if (tone != derivedTone) {
-            derivedTone = tone;
-            damping = static_cast<float>(1.0 - std::exp(-Dsp::kTwoPi * tone / sampleRate));
+    if (tone != derivedTone) { // the tone changes only between calls
+        derivedTone = tone;
+        damping = static_cast<float>(1.0 - std::exp(-Dsp::kTwoPi * tone / sampleRate));
+    }
+    const float d = damping;
+    const bool prepared = lines[0].length != 0 && lines[1].length != 0 && lines[2].length != 0 && lines[3].length != 0;
+    float* data[kLineCount];
+    uint64_t length[kLineCount], index[kLineCount];
+    float lineDamping[kLineCount];
+    double sDrive = 0.0, sAmount = 0.0, ducked = 0.0;
+    const auto load = [&] {
+        for (int32_t j = 0; j < kLineCount; ++j) {
+            data[j] = lines[j].buffer.data();
+            length[j] = lines[j].length;
+            index[j] = lines[j].writeIndex;
+            lineDamping[j] = lines[j].damping;
         }
-        const float d = damping;
+        sDrive = smoothedDrive;
+        sAmount = smoothedAmount;
+        ducked = duck;
+    };
+    const auto store = [&] {
+        for (int32_t j = 0; j < kLineCount; ++j) {
+            lines[j].writeIndex = index[j];
+            lines[j].damping = lineDamping[j];
+        }
+        smoothedDrive = sDrive;
+        smoothedAmount = sAmount;
+        duck = ducked;
+    };
+    load();
+    for (int32_t i = 0; i < count; ++i) {
+        sDrive += driveCoefficient * (drive - sDrive);
+        sAmount += amountCoefficient * (amount - sAmount);
+
         const double input = 0.52 * bus[i];
-        if (lines[0].length != 0 && lines[1].length != 0 && lines[2].length != 0 && lines[3].length != 0) {
-            for (CombLine& line : lines) line.damping = line.damping + (line.readPrepared() - line.damping) * d;
+        if (prepared) {
             for (int32_t j = 0; j < kLineCount; ++j)
-                lines[j].writePrepared(static_cast<float>(lines[j].damping * feedbackGain[j] + input));
+                lineDamping[j] = lineDamping[j] + (data[j][index[j]] - lineDamping[j]) * d;
+            for (int32_t j = 0; j < kLineCount; ++j) {
+                data[j][index[j]] = static_cast<float>(lineDamping[j] * feedbackGain[j] + input);
+                if (++index[j] >= length[j]) index[j] = 0;
+            }
         } else {
             // Unprepared lines read 0 and ignore writes, so the bank is silent until prepare.
-            for (CombLine& line : lines) line.damping = line.damping + (line.read() - line.damping) * d;
-            for (int32_t j = 0; j < kLineCount; ++j)
-                lines[j].write(static_cast<float>(lines[j].damping * feedbackGain[j] + input));
+            for (int32_t j = 0; j < kLineCount; ++j) lineDamping[j] = lineDamping[j] + (0.0f - lineDamping[j]) * d;
         }
 
         const double m = std::min(1.15 * kickAmplitudes[i], 1.0);
-        duck += duckCoefficient * ((1.0 - m) - duck);
+        ducked += duckCoefficient * ((1.0 - m) - ducked);
 
-        const float sum = lines[0].damping + lines[2].damping - lines[1].damping - lines[3].damping;
-        argument[i] = sum * 0.5f * static_cast<float>(1.0 + 8.0 * smoothedDrive);
-        gain[i] = smoothedAmount * duck;
+        const float sum = lineDamping[0] + lineDamping[2] - lineDamping[1] - lineDamping[3];
+        argument[i] = sum * 0.5f * static_cast<float>(1.0 + 8.0 * sDrive);
+        gain[i] = sAmount * ducked;
         // tanh(argument) * gain is not finite exactly when the argument is NaN or the gain not finite.
         if (std::isnan(argument[i]) || !std::isfinite(gain[i])) {
             // A non-finite bus sample would otherwise circulate in the lines for ever.
+            store();
             clear();
+            load();
             argument[i] = 0.0f;
             gain[i] = 0.0;
         }
     }
+    store();
     Math::tanhInPlace(argument, count);
     for (int32_t i = 0; i < count; ++i) out[i] = static_cast<float>(static_cast<double>(argument[i]) * gain[i]);
 }

@@ -75,13 +75,13 @@ private:
         double argument, normalizer, compressor;
         bool mayEnd;
     };
-    SaturationInput voiceSample();
+    [[gnu::always_inline]] inline SaturationInput voiceSample();
     // One step of every control's glide, and whether such a step would change none of them.
     void glideControls();
     bool glidesAtRest() const;
     bool glidesSettled = false; // for the run being rendered
     // The compressor's followers advanced by one sample of the driven signal y: the gain it applies.
-    double compressorGainFor(double y, double co);
+    [[gnu::always_inline]] inline double compressorGainFor(double y, double co);
     // Samples from the next on, up to `count` or the first after which the voice may end: how many.
     int32_t renderRun(int32_t count, float* out);
     void computeCoefficients();

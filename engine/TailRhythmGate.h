@@ -39,6 +39,9 @@ struct TailRhythmGate {
 
     double level(int32_t k) const { return stepFlags[k & 7] ? 1.0 + 0.5 * depth : 1.0 - 0.9 * depth; }
 
+    // count samples of next(stepsPerSecond) into gains.
+    void render(double* gains, int32_t count, double stepsPerSecond);
+
     // One sample: the gain for the long reverb's wet part at step rate r (steps per second).
     double next(double stepsPerSecond) {
         const int32_t r = rate < 0 ? 0 : (rate > 3 ? 3 : rate);

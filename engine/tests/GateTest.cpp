@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 #include <limits>
 
 using namespace TarnwellPlugin;
@@ -203,4 +207,30 @@ TEST(OutputRhythmGate, DisabledRelaxesTowardOpen) {
     gate.updateParameters(p);
     gate.gain = 0.0;
     EXPECT_NEAR(gate.process(1.0f, 0.5), 0.02, 1e-9);
+}
+
+TEST(TailRhythmGate, RenderedRunsGiveTheGainsOfSingleSteps) {
+    // Steps switched mid-way, the smoothing's divisor changing, a rate change and an unusable tempo.
+    for (const int32_t length : {1, 2, 128, 129, 1000}) {
+        SCOPED_TRACE(length);
+        TailRhythmGate single, run;
+        single.prepare(48000.0);
+        run.prepare(48000.0);
+        std::vector<double> expected, got;
+        for (int32_t block = 0; block < 60; ++block) {
+            const double rates[] = {16.0, 16.0, 3.7, 0.0, NAN, 250000.0, 8.0};
+            const double stepsPerSecond = rates[(block / 5) % 7];
+            for (TailRhythmGate* g : {&single, &run}) {
+                configureTail(*g, block % 11 != 10, 0.2 + 0.1 * (block % 9), 1.0, 0.1 * (block % 6));
+                g->stepFlags[block % 8] ^= 1;
+            }
+            for (int32_t i = 0; i < length; ++i) expected.push_back(single.next(stepsPerSecond));
+            got.resize(expected.size());
+            run.render(got.data() + got.size() - length, length, stepsPerSecond);
+        }
+        for (size_t i = 0; i < got.size(); ++i)
+            ASSERT_EQ(std::bit_cast<uint64_t>(got[i]), std::bit_cast<uint64_t>(expected[i])) << i;
+        EXPECT_EQ(run.step, single.step);
+        EXPECT_EQ(std::bit_cast<uint64_t>(run.phase), std::bit_cast<uint64_t>(single.phase));
+    }
 }

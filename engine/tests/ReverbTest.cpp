@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 using namespace TarnwellPlugin;
 
@@ -331,4 +335,96 @@ TEST(LongReverb, UnpreparedPassesAndNonFiniteInputClears) {
         for (float v : l.buffer) ASSERT_EQ(v, 0.0f);
     for (float v : r.preDelayLine) ASSERT_EQ(v, 0.0f);
     for (int n = 0; n < 5000; ++n) ASSERT_TRUE(std::isfinite(r.process(0.1f, 1.0)));
+}
+
+namespace {
+
+std::vector<float> reverbInput(size_t n) {
+    // Kicks with silence between them, a NaN and an infinity (the resets must land on the same sample).
+    std::vector<float> in(n);
+    for (size_t i = 0; i < n; ++i)
+        in[i] = static_cast<float>((i % 5000 < 1500 ? 0.9 : 0.0) * std::sin(0.013 * i) * std::exp(-2e-3 * (i % 5000)));
+    in[7003] = NAN;
+    in[15500] = INFINITY;
+    return in;
+}
+
+} // namespace
+
+TEST(AmbienceReverb, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    const std::vector<float> in = reverbInput(20000);
+    for (const int32_t length : {1, 3, 64, 128, 129, 777}) {
+        SCOPED_TRACE(length);
+        AmbienceReverb single, run;
+        single.prepare(44100.0);
+        run.prepare(44100.0);
+        std::vector<float> expected(in.size()), got(in);
+        for (size_t start = 0; start < in.size(); start += length) {
+            const size_t n = std::min(in.size() - start, static_cast<size_t>(length));
+            // Type, decay, damping and mix move between runs for both.
+            const int32_t type = static_cast<int32_t>((start / 3000) % 5);
+            const double amount = 0.2 + 0.15 * static_cast<double>((start / 2000) % 5);
+            single.setType(type, amount, 1.0 - amount, amount);
+            run.setType(type, amount, 1.0 - amount, amount);
+            for (size_t i = start; i < start + n; ++i) expected[i] = single.process(in[i]);
+            run.process(got.data() + start, got.data() + start, static_cast<int32_t>(n)); // in place
+        }
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(expected[i])) << i;
+        EXPECT_EQ(run.smoothedMix, single.smoothedMix);
+        for (int k = 0; k < AmbienceReverb::kCombs; ++k) {
+            EXPECT_EQ(run.combs[k].writeIndex, single.combs[k].writeIndex);
+            EXPECT_EQ(run.combs[k].damping, single.combs[k].damping);
+        }
+    }
+    AmbienceReverb fresh;
+    float x[3] = {0.25f, -0.5f, 1.0f}, y[3];
+    fresh.process(x, y, 3);
+    EXPECT_TRUE(std::equal(x, x + 3, y));
+}
+
+TEST(LongReverb, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
+    const std::vector<float> in = reverbInput(20000);
+    std::vector<double> tail(in.size());
+    for (size_t i = 0; i < tail.size(); ++i) tail[i] = 1.0 + 0.4 * std::sin(0.001 * i);
+    for (const int32_t length : {1, 3, 64, 128, 129, 777}) {
+        SCOPED_TRACE(length);
+        LongReverb single, run;
+        single.prepare(44100.0);
+        run.prepare(44100.0);
+        std::vector<float> expected(in.size()), got(in);
+        for (size_t start = 0; start < in.size(); start += length) {
+            const size_t n = std::min(in.size() - start, static_cast<size_t>(length));
+            // Space, decay, damping, mix and a pre-delay down to none (read before its write) and
+            // shorter than a run, moved between runs for both.
+            const int32_t space = static_cast<int32_t>((start / 4000) % 5);
+            const double amount = 0.2 + 0.15 * static_cast<double>((start / 2500) % 5);
+            const double preDelays[] = {0.15, 0.0, 0.004, 1.0, 0.02};
+            for (LongReverb* r : {&single, &run}) {
+                if (r->space != space) {
+                    r->space = space;
+                    r->applySpace();
+                }
+                r->setDecaySeconds(0.5 + 19.5 * amount);
+                r->damping = 1.0 - amount;
+                r->mix = amount;
+                r->setPreDelayNormalized(preDelays[(start / 1800) % 5]);
+            }
+            for (size_t i = start; i < start + n; ++i) expected[i] = single.process(in[i], tail[i]);
+            run.process(got.data() + start, tail.data() + start, got.data() + start, static_cast<int32_t>(n));
+        }
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_EQ(std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(expected[i])) << i;
+        EXPECT_EQ(run.smoothedMix, single.smoothedMix);
+        EXPECT_EQ(run.preDelayWriteIndex, single.preDelayWriteIndex);
+        for (int k = 0; k < LongReverb::kLines; ++k) {
+            EXPECT_EQ(run.lines[k].writeIndex, single.lines[k].writeIndex);
+            EXPECT_EQ(run.lines[k].damping, single.lines[k].damping);
+        }
+    }
+    LongReverb fresh;
+    float x[3] = {0.25f, -0.5f, 1.0f}, y[3];
+    const double g[3] = {1.0, 1.0, 1.0};
+    fresh.process(x, g, y, 3);
+    EXPECT_TRUE(std::equal(x, x + 3, y));
 }

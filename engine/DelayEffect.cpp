@@ -81,8 +81,7 @@ void DelayEffect::process(const float* in, float* out, int32_t count) {
     int32_t n = 0;
     // Glides that a step leaves as they are stay so (the same step from the same values) until a
     // clear sets them: the run then goes on stepping them.
-    if (std::bit_cast<uint64_t>(nextTime(sTime)) == std::bit_cast<uint64_t>(sTime) &&
-        std::bit_cast<uint64_t>(sMix + mc * (mx - sMix)) == std::bit_cast<uint64_t>(sMix)) {
+    if (std::bit_cast<uint64_t>(nextTime(sTime)) == std::bit_cast<uint64_t>(sTime) && Dsp::glideRests(sMix, mx, mc)) {
         while (n < count)
             if (!step(n++)) break;
     }

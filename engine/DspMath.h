@@ -2,6 +2,7 @@
 
 // Small arithmetic shared by the engine's stages.
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -31,10 +32,11 @@ struct NoiseLcg {
 inline double glideStep(double value, double target, double coefficient) {
     return value + coefficient * (target - value);
 }
-// True when one more step leaves the value as it is: then, while the target stands, so does every
-// step after it, and a run of samples may skip them.
+// True when one more step leaves the value as it is, bit for bit (a -0 that the step turns into +0
+// does not rest): then, while the target stands, so does every step after it, and a run of samples
+// may skip them.
 inline bool glideRests(double value, double target, double coefficient) {
-    return glideStep(value, target, coefficient) == value;
+    return std::bit_cast<uint64_t>(glideStep(value, target, coefficient)) == std::bit_cast<uint64_t>(value);
 }
 // `steps` steps of the glide, stopping early once it rests.
 inline void glideOver(double& value, double target, double coefficient, int64_t steps) {

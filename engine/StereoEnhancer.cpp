@@ -1,7 +1,6 @@
 #include "StereoEnhancer.h"
 
 #include <algorithm>
-#include <bit>
 #include <type_traits>
 
 namespace TarnwellPlugin {
@@ -88,10 +87,7 @@ void StereoEnhancer::process(const float* m, const float* b, float* left, float*
         }
     };
     // Smoothers that a step leaves as they are stay so over the run (nothing else sets them).
-    auto unchanged = [&](double v, double target) {
-        return std::bit_cast<uint64_t>(v + c * (target - v)) == std::bit_cast<uint64_t>(v);
-    };
-    if (unchanged(sEnable, en) && unchanged(sWidth, wi) && unchanged(sSpace, sp))
+    if (Dsp::glideRests(sEnable, en, c) && Dsp::glideRests(sWidth, wi, c) && Dsp::glideRests(sSpace, sp, c))
         run(std::true_type{});
     else
         run(std::false_type{});

@@ -55,6 +55,10 @@ void AmbienceReverb::process(const float* in, float* out, int32_t count) {
         uint64_t room = static_cast<uint64_t>(std::min(count - done, Dsp::kMaxRun));
         for (const CombLine& c : combs) room = std::min(room, c.length - c.writeIndex);
         for (const AllpassLine& a : allpasses) room = std::min(room, a.length - a.index);
+        if (room == 0) { // a line without samples: a prepare that did not finish; pass the sound on
+            if (out != in) std::copy(in + done, in + count, out + done);
+            return;
+        }
         done += processPiece(in + done, out + done, static_cast<int32_t>(room));
     }
 }

@@ -82,6 +82,10 @@ void LongReverb::process(const float* in, const double* tailGain, float* out, in
         uint64_t room = static_cast<uint64_t>(std::min(count - done, Dsp::kMaxRun));
         for (const AllpassLine& a : diffusers) room = std::min(room, a.length - a.index);
         for (const CombLine& l : lines) room = std::min(room, l.length - l.writeIndex);
+        if (room == 0) { // a line without samples: a prepare that did not finish; pass the sound on
+            if (out != in) std::copy(in + done, in + count, out + done);
+            return;
+        }
         done += processPiece(in + done, tailGain + done, out + done, static_cast<int32_t>(room));
     }
 }

@@ -1,5 +1,6 @@
 #include "AmbienceReverb.h"
 #include "DenormalGuard.h"
+#include "FailingAllocator.h"
 #include "LongReverb.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 using namespace TarnwellPlugin;
@@ -427,4 +429,41 @@ TEST(LongReverb, RunsOfAnyLengthGiveTheSamplesOfSingleSteps) {
     const double g[3] = {1.0, 1.0, 1.0};
     fresh.process(x, g, y, 3);
     EXPECT_TRUE(std::equal(x, x + 3, y));
+}
+
+// A prepare that ran out of memory part way leaves some lines without samples. The reverbs do not
+// run their networks on such lines (the run would never end or read nothing): the input passes.
+template <typename Reverb, typename Process>
+void expectAnUnfinishedPrepareToPassTheSound(Process process) {
+    int64_t total = 0;
+    {
+        Reverb probe;
+        FailingAllocator::Scope scope(-1);
+        probe.prepare(48000.0);
+        total = FailingAllocator::allocationsSinceArm();
+    }
+    ASSERT_GT(total, 1);
+    for (int64_t failAt = 0; failAt < total; ++failAt) {
+        SCOPED_TRACE(failAt);
+        Reverb reverb;
+        {
+            FailingAllocator::Scope scope(failAt);
+            EXPECT_THROW(reverb.prepare(48000.0), std::bad_alloc);
+        }
+        std::vector<float> in(300), out(300, -1.0f);
+        for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<float>(std::sin(0.01 * static_cast<double>(i)));
+        process(reverb, in, out);
+        EXPECT_EQ(out, in);
+    }
+}
+
+TEST(Reverbs, AnUnfinishedPrepareLetsTheSoundThrough) {
+    expectAnUnfinishedPrepareToPassTheSound<LongReverb>([](LongReverb& r, const std::vector<float>& in, std::vector<float>& out) {
+        const std::vector<double> gains(in.size(), 1.0);
+        r.process(in.data(), gains.data(), out.data(), static_cast<int32_t>(in.size()));
+    });
+    expectAnUnfinishedPrepareToPassTheSound<AmbienceReverb>(
+        [](AmbienceReverb& r, const std::vector<float>& in, std::vector<float>& out) {
+            r.process(in.data(), out.data(), static_cast<int32_t>(in.size()));
+        });
 }
